@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vesk::build {
@@ -17,12 +18,17 @@ struct SourceNode {
     std::string folder;              // volumes: store folder, components joined by '/'
     std::uint16_t firstPage = 1;     // volumes: page number of the first page
     std::vector<std::string> pages;  // volumes: page bytes (UTF-8 HTML), in page order
+    int sourceLine = 0;              // line in contents.txt, for messages (0: none)
 };
 
 struct SourceCorpus {
     std::vector<SourceNode> nodes;
     std::string variantTable;        // bytes of yitizi.txt (may be empty)
 };
+
+// A volume folder as the source corpus allows it: components of letters,
+// digits, "_", "-" and "." joined by "/", none empty, "." or "..".
+bool IsValidVolumeFolder(std::string_view folder);
 
 // Reads SOURCE_DIR into corpus. On failure returns false and sets error to one
 // line naming the file and the problem.
@@ -36,9 +42,23 @@ struct BuildReport {
 
 using ProgressFn = std::function<void(const std::string& stage, double fraction)>;
 
-// Writes the data folder into outDir (which must exist). Returns false with a
-// one-line error on a format limit or an I/O failure.
+struct WriteOptions {
+    // Deal the 4096-byte blocks of all posting streams out round by round
+    // instead of giving each stream consecutive blocks: every multi-block
+    // stream is then chained through non-adjacent blocks. Same postings, a
+    // harder test for readers.
+    bool interleaveBlocks = false;
+};
+
+// The names of the files of a data folder, in the order they are written.
+const std::vector<std::string>& DataFileNames();
+
+// Writes the data folder into outDir (which must exist). Every file is
+// written under a temporary name and renamed into place only when all of
+// them are complete, so a failure leaves the folder's data files as they were.
+// Returns false with a one-line error on a format limit or an I/O failure.
 bool WriteDataFolder(const SourceCorpus& corpus, const std::filesystem::path& outDir,
-                     BuildReport& report, std::string& error, const ProgressFn& progress = {});
+                     BuildReport& report, std::string& error, const ProgressFn& progress = {},
+                     const WriteOptions& options = {});
 
 } // namespace vesk::build

@@ -1,0 +1,160 @@
+// WriteDataFolder: one pass over the pages writes the page store and collects
+// the posting streams of all three layers; then the contents, the variant
+// table and the index files are written, and all files are renamed into place.
+#include "builder/builder.h"
+#include "builder/contents_writer.h"
+#include "builder/output_file.h"
+#include "builder/page_positions.h"
+#include "builder/page_store_writer.h"
+#include "builder/posting_file_writer.h"
+#include "builder/posting_streams.h"
+#include "builder/variant_groups.h"
+
+#include <array>
+#include <memory>
+#include <sys/stat.h>
+
+namespace vesk::build {
+namespace {
+
+enum FileIndex {
+    kStoreDirectory, kStoreContent, kContents, kVariants,
+    kWholeDirectory, kWholeData, kMainDirectory, kMainData, kNotesDirectory, kNotesData,
+    kFileCount
+};
+
+bool CheckFolders(const SourceCorpus& corpus, std::string& error)
+{
+    for (std::size_t i = 0; i < corpus.nodes.size(); ++i) {
+        const SourceNode& node = corpus.nodes[i];
+        if (node.level == 3 && !IsValidVolumeFolder(node.folder)) {
+            error = (node.sourceLine > 0 ? "contents.txt line " + std::to_string(node.sourceLine)
+                                         : "contents node " + std::to_string(i + 1)) +
+                    ": \"" + node.folder + "\" is not a valid volume folder";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t CountPages(const SourceCorpus& corpus)
+{
+    std::size_t pages = 0;
+    for (const SourceNode& node : corpus.nodes)
+        pages += node.pages.size();
+    return pages;
+}
+
+struct Layers {
+    PostingStreams whole, main, notes;
+    explicit Layers(std::span<const std::int32_t> groups) : whole(groups), main(groups), notes(groups)
+    {
+    }
+};
+
+// Stores every page and collects its positions in the three layers.
+bool WritePages(const SourceCorpus& corpus, PageStoreWriter& store, Layers& layers,
+                std::string& error, const ProgressFn& progress)
+{
+    const std::size_t total = CountPages(corpus);
+    PageLayers positions;
+    std::uint32_t pageId = 0;
+    for (const SourceNode& node : corpus.nodes) {
+        for (std::size_t i = 0; i < node.pages.size(); ++i, ++pageId) {
+            const auto pageNumber = static_cast<std::uint32_t>(node.firstPage + i);
+            const std::string name = StorePageName(node.folder, pageNumber);
+            const std::string& page = node.pages[i];
+            CollectPagePositions(page, pageNumber, positions);
+            std::string problem;
+            if (!store.AddPage(name, page, problem) ||
+                !layers.whole.AddPage(pageId, positions.whole, problem) ||
+                !layers.main.AddPage(pageId, positions.main, problem) ||
+                !layers.notes.AddPage(pageId, positions.annotations, problem)) {
+                error = "page " + name + ": " + problem;
+                return false;
+            }
+            if (progress && (pageId % 256 == 0))
+                progress("pages", static_cast<double>(pageId) / static_cast<double>(total));
+        }
+    }
+    return store.Finish(error);
+}
+
+void MeasureFiles(const std::array<OutputFile, kFileCount>& files, BuildReport& report)
+{
+    report.apparentBytes = report.diskBytes = 0;
+    for (const OutputFile& file : files) {
+        struct stat st {};
+        if (::stat(file.finalPath().c_str(), &st) == 0) {
+            report.apparentBytes += static_cast<std::uint64_t>(st.st_size);
+            report.diskBytes += static_cast<std::uint64_t>(st.st_blocks) * 512;
+        }
+    }
+}
+
+} // namespace
+
+const std::vector<std::string>& DataFileNames()
+{
+    static const std::vector<std::string> names = {
+        "Index-fl.h", "Index-fl.cnt", "kav.dir", "yitizi.txt",
+        "Index-idx.h", "Index-idx.m", "Index_content-idx.h", "Index_content-idx.m",
+        "Index_desc-idx.h", "Index_desc-idx.m"};
+    return names;
+}
+
+bool WriteDataFolder(const SourceCorpus& corpus, const std::filesystem::path& outDir,
+                     BuildReport& report, std::string& error, const ProgressFn& progress,
+                     const WriteOptions& options)
+{
+    report = {};
+    std::vector<ContentsRecord> records;
+    std::vector<std::int32_t> groupOfSlot;
+    if (!MakeContentsRecords(corpus, records, error) || !CheckFolders(corpus, error) ||
+        !GroupOfSlot(corpus.variantTable, groupOfSlot, error))
+        return false;
+
+    std::array<OutputFile, kFileCount> files;
+    for (std::size_t f = 0; f < files.size(); ++f)
+        if (!files[f].Create(outDir / DataFileNames()[f], error))
+            return false;
+
+    auto layers = std::make_unique<Layers>(groupOfSlot);
+    PageStoreWriter store(files[kStoreDirectory], files[kStoreContent]);
+    if (!WritePages(corpus, store, *layers, error, progress) ||
+        !WriteContents(records, files[kContents], error) ||
+        !files[kVariants].Append(corpus.variantTable, error))
+        return false;
+
+    report.pages = static_cast<std::uint32_t>(CountPages(corpus));
+    report.wholeChars = layers->whole.keyedPositions();
+    report.mainChars = layers->main.keyedPositions();
+    report.annotationChars = layers->notes.keyedPositions();
+    const BlockLayout layout =
+        options.interleaveBlocks ? BlockLayout::interleaved : BlockLayout::contiguous;
+    const std::pair<const PostingStreams*, FileIndex> indexes[] = {
+        {&layers->whole, kWholeDirectory}, {&layers->main, kMainDirectory},
+        {&layers->notes, kNotesDirectory}};
+    for (std::size_t k = 0; k < 3; ++k) {
+        if (progress)
+            progress("index", static_cast<double>(k) / 3.0);
+        const auto [streams, dirIndex] = indexes[k];
+        if (!WritePostingFiles(streams->streams(), layout, files[dirIndex], files[dirIndex + 1],
+                               error))
+            return false;
+    }
+    layers.reset();
+
+    for (OutputFile& file : files)
+        if (!file.Close(error))
+            return false;
+    for (OutputFile& file : files)
+        if (!file.Commit(error))
+            return false;
+    MeasureFiles(files, report);
+    if (progress)
+        progress("done", 1.0);
+    return true;
+}
+
+} // namespace vesk::build

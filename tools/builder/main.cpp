@@ -1,0 +1,160 @@
+// vesk-build [--variants FILE] [--force] [--quiet] SOURCE_DIR OUT_DIR
+// Builds a data folder from a source corpus. Exit status: 0 success, 1 the
+// build failed (bad source input, a format limit, an unwritable output; one
+// line on standard error names the file and the problem), 2 usage errors
+// (bad arguments, OUT_DIR not empty without --force).
+#include "builder/builder.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+using vesk::build::BuildReport;
+
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+struct Arguments {
+    fs::path source, out, variants;
+    bool force = false, quiet = false;
+};
+
+int Usage(const std::string& problem)
+{
+    std::fprintf(stderr,
+                 "vesk-build: %s\n"
+                 "usage: vesk-build [--variants FILE] [--force] [--quiet] SOURCE_DIR OUT_DIR\n",
+                 problem.c_str());
+    return kExitUsage;
+}
+
+bool ParseArguments(int argc, char** argv, Arguments& args, std::string& problem)
+{
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--force") {
+            args.force = true;
+        } else if (arg == "--quiet") {
+            args.quiet = true;
+        } else if (arg == "--variants") {
+            if (++i >= argc) {
+                problem = "--variants needs a FILE";
+                return false;
+            }
+            args.variants = argv[i];
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            problem = "unknown option " + arg;
+            return false;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() != 2) {
+        problem = "expected SOURCE_DIR and OUT_DIR";
+        return false;
+    }
+    args.source = positional[0];
+    args.out = positional[1];
+    return true;
+}
+
+// OUT_DIR must be a folder that is empty or missing (then it is created),
+// unless --force lets the data files in it be replaced.
+bool PrepareOutput(const Arguments& args, std::string& problem)
+{
+    std::error_code ec;
+    if (!fs::exists(args.out, ec))
+        return true;
+    if (!fs::is_directory(args.out, ec)) {
+        problem = args.out.string() + " exists and is not a folder";
+        return false;
+    }
+    if (!args.force && !fs::is_empty(args.out, ec)) {
+        problem = args.out.string() + " is not empty (use --force to replace its data files)";
+        return false;
+    }
+    return true;
+}
+
+std::string Mebibytes(std::uint64_t bytes)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f MiB", static_cast<double>(bytes) / (1024.0 * 1024.0));
+    return text;
+}
+
+void PrintSummary(const BuildReport& report, double seconds)
+{
+    std::fprintf(stderr,
+                 "vesk-build: %u pages; characters: whole %llu, main %llu, annotations %llu; "
+                 "data %s apparent, %s on disk; %.1f s\n",
+                 report.pages, static_cast<unsigned long long>(report.wholeChars),
+                 static_cast<unsigned long long>(report.mainChars),
+                 static_cast<unsigned long long>(report.annotationChars),
+                 Mebibytes(report.apparentBytes).c_str(), Mebibytes(report.diskBytes).c_str(),
+                 seconds);
+}
+
+int Fail(const std::string& error)
+{
+    std::fprintf(stderr, "vesk-build: %s\n", error.c_str());
+    return kExitFailed;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Arguments args;
+    std::string problem;
+    if (!ParseArguments(argc, argv, args, problem) || !PrepareOutput(args, problem))
+        return Usage(problem);
+    if (!fs::is_directory(args.source))
+        return Usage(args.source.string() + " is not a folder");
+
+    const auto started = std::chrono::steady_clock::now();
+    vesk::build::SourceCorpus corpus;
+    std::string error;
+    if (!vesk::build::ReadSourceCorpus(args.source, corpus, error))
+        return Fail(error);
+    if (!args.variants.empty()) {
+        std::ifstream in(args.variants, std::ios::binary);
+        if (!in)
+            return Fail(args.variants.string() + ": cannot read the variant table");
+        corpus.variantTable.assign(std::istreambuf_iterator<char>(in),
+                                   std::istreambuf_iterator<char>());
+    }
+    std::error_code ec;
+    fs::create_directories(args.out, ec);
+    if (ec)
+        return Fail(args.out.string() + ": cannot create the folder: " + ec.message());
+
+    const bool showProgress = !args.quiet && ::isatty(STDERR_FILENO);
+    int lastPercent = -1;
+    auto progress = [&](const std::string& stage, double fraction) {
+        const int percent = static_cast<int>(fraction * 100);
+        if (percent == lastPercent)
+            return;
+        lastPercent = percent;
+        std::fprintf(stderr, "\r%-6s %3d%%", stage.c_str(), percent);
+        std::fflush(stderr);
+    };
+    BuildReport report;
+    const bool ok = vesk::build::WriteDataFolder(
+        corpus, args.out, report, error,
+        showProgress ? vesk::build::ProgressFn(progress) : vesk::build::ProgressFn());
+    if (showProgress)
+        std::fprintf(stderr, "\r%-12s\r", "");
+    if (!ok)
+        return Fail(error);
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
+    if (!args.quiet)
+        PrintSummary(report, seconds.count());
+    return 0;
+}

@@ -1,0 +1,73 @@
+#include "builder/page_store_writer.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace vesk::build {
+namespace {
+
+constexpr std::uint64_t kMaxStoreBytes = 0x7FFFFFFF;
+
+void AppendU32(std::vector<std::uint8_t>& out, std::uint32_t v)
+{
+    for (int k = 0; k < 4; ++k)
+        out.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
+}
+
+} // namespace
+
+std::string StorePageName(std::string_view folder, std::uint32_t pageNumber)
+{
+    std::string name(folder);
+    std::ranges::replace(name, '/', '\\');
+    char number[16];
+    std::snprintf(number, sizeof number, "\\%04u.htm", static_cast<unsigned>(pageNumber));
+    return name + number;
+}
+
+PageStoreWriter::PageStoreWriter(OutputFile& directory, OutputFile& content)
+    : m_directory(directory), m_content(content)
+{
+}
+
+bool PageStoreWriter::AddPage(std::string_view name, std::string_view bytes, std::string& error)
+{
+    if (name.size() >= static_cast<std::size_t>(kNameWidth) ||
+        name.find('\0') != std::string_view::npos) {
+        error = "page name \"" + std::string(name) + "\" does not fit the " +
+                std::to_string(kNameWidth) + "-byte name field";
+        return false;
+    }
+    if (bytes.size() > kMaxStoreBytes - m_end ||
+        kStoreHeaderSize + (m_pages + 1ull) * (kNameWidth + 8) > kMaxStoreBytes) {
+        error = "page " + std::string(name) + ": the page store would reach 2 GiB";
+        return false;
+    }
+    m_scrambled.resize(bytes.size());
+    std::ranges::transform(bytes, m_scrambled.begin(), [](char c) {
+        return static_cast<std::uint8_t>(static_cast<std::uint8_t>(c) ^ kContentKey);
+    });
+    if (!m_content.Append(m_scrambled, error))
+        return false;
+    m_end += bytes.size();
+
+    const std::size_t at = m_entries.size();
+    m_entries.resize(at + kNameWidth, 0);
+    std::copy(name.begin(), name.end(), m_entries.begin() + static_cast<std::ptrdiff_t>(at));
+    AppendU32(m_entries, static_cast<std::uint32_t>(m_end));
+    AppendU32(m_entries, static_cast<std::uint32_t>(bytes.size()));
+    ++m_pages;
+    return true;
+}
+
+bool PageStoreWriter::Finish(std::string& error)
+{
+    std::vector<std::uint8_t> header;
+    AppendU32(header, m_pages);
+    AppendU32(header, static_cast<std::uint32_t>(kNameWidth));
+    header.resize(kStoreHeaderSize, 0);
+    std::copy(kStoreLabel.begin(), kStoreLabel.end(), header.begin() + 8);
+    return m_directory.Append(header, error) && m_directory.Append(m_entries, error);
+}
+
+} // namespace vesk::build

@@ -1,0 +1,118 @@
+#pragma once
+// CIndex: one variant of the full-text index, the variant groups, the page
+// store and the result arrays of the last search.
+//
+//   posting directory ("-idx.h"), little-endian:
+//     0        i32[100000] first block of each key's stream, -1 = no postings
+//     400000   u16[100000] reserved (never read)
+//     600000   u32[100000] reserved (never read)
+//     1000000  u32[100000] page identifier of the last record of each key's stream
+//     1400000  u32[L]      block links, L = (size - 1400000) / 4
+//   posting data ("-idx.m"): 4096-byte blocks, mapped read-only (posting_stream.h).
+//
+// Keys: CodePointToSlot for characters (0..84148), 88065 + g for variant group g.
+// Corrupt data is rejected, never read past: a directory shorter than its
+// tables fails Open with the message; a first block, link or key outside the
+// tables or the mapped data ends that term with no hits and a diagnostic.
+// A closed index finds nothing.
+#include "engine/mapped_file.h"
+#include "engine/variant_table.h"
+#include "textstore/file_list.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vesk {
+
+inline constexpr std::uint32_t kIndexKeys = 100000;
+inline constexpr std::uint64_t kIndexTablesSize = 1400000;
+
+// Index types of Open.
+inline constexpr int kIndexWhole = 0;
+inline constexpr int kIndexAnnotations = 1;
+inline constexpr int kIndexMain = 2;
+
+// Modes of SearchTerm.
+inline constexpr int kSearchReplace = 0;
+inline constexpr int kSearchUnite = 1;
+inline constexpr int kSearchIntersect = 2;
+
+class CIndex {
+public:
+    CIndex() = default;
+    CIndex(const CIndex&) = delete;
+    CIndex& operator=(const CIndex&) = delete;
+    virtual ~CIndex() { Close(); }
+
+    // Opens the index files of type (0 whole text, 1 annotations "_desc",
+    // 2 main text "_content") in folder, the page store of the plain base
+    // name and the variant table. Returns 1, or 0 after reporting
+    // "データを開けませんでした。" with the index left closed. Closes first.
+    int Open(const std::filesystem::path& folder, std::string_view baseName, int type);
+    void Close();
+    bool IsOpen() const { return m_bOpen; }
+
+    // Variant groups (reloaded by every Open).
+    bool LoadVariants(const std::filesystem::path& folder) { return m_variantGroups.Load(folder); }
+    bool FindVariantKey(std::uint32_t codePoint, std::uint32_t& key) const
+    {
+        return m_variantGroups.FindKey(codePoint, key);
+    }
+
+    // Keyword search (keyword_search.cpp). Terms are separated by U+0020;
+    // both write U+3000 over every U+0020 of keyword. They return at once,
+    // results untouched, when CheckKeyword rejects the keyword.
+    static int CheckKeyword(std::u16string_view keyword);
+    int SearchAnd(std::u16string& keyword, bool useVariants);
+    int SearchOr(std::u16string& keyword, bool useVariants);
+    int SearchTerm(std::u16string_view term, int mode, bool useVariants);
+
+    // Page access, forwarded to the page store.
+    std::int32_t GetHeaderValue() const { return m_fileList.GetHeaderValue(); }
+    bool GetRecordLength(std::uint32_t pageId, std::uint32_t& length) const
+    {
+        return m_fileList.GetRecordLength(pageId, length);
+    }
+    bool ReadRecord(std::uint32_t pageId, std::span<char> buffer) const
+    {
+        return m_fileList.ReadRecord(pageId, buffer);
+    }
+    bool ReadRecord(std::uint32_t pageId, std::string& page) const { return m_fileList.ReadRecord(pageId, page); }
+    bool FindRecordByNumber(std::int32_t start, std::int32_t pageNumber, std::int32_t& found) const
+    {
+        return m_fileList.FindRecordByNumber(start, pageNumber, found);
+    }
+
+    // Read-only views for checking and tools.
+    std::span<const std::int32_t> FirstBlocks() const { return m_pFirstBlock; }
+    std::span<const std::uint32_t> LastPages() const { return m_pLastPage; }
+    std::span<const std::uint32_t> BlockLinks() const { return m_pBlockLink; }
+    std::span<const std::uint8_t> PostingData() const { return m_dataMap.Bytes(); }
+    const CFileList& FileList() const { return m_fileList; }
+    const VariantTable& Variants() const { return m_variantGroups; }
+
+    CFileList m_fileList;
+    std::vector<std::int32_t> m_pFirstBlock;  // kIndexKeys entries while open
+    std::vector<std::uint32_t> m_pLastPage;   // kIndexKeys entries while open
+    std::vector<std::uint32_t> m_pBlockLink;  // m_nBlockLinks entries while open
+    std::uint32_t m_nBlockLinks = 0;
+
+    std::vector<std::uint32_t> m_arrPages;    // result pages of the last search
+    std::vector<std::uint32_t> m_arrCounts;   // places on each, parallel to m_arrPages
+    std::int32_t m_nResults = 0;
+
+    VariantTable m_variantGroups;
+
+private:
+    bool LoadDirectory(const std::filesystem::path& path);
+    void Combine(std::span<const std::uint32_t> pages, std::span<const std::uint32_t> counts, int mode);
+
+    MappedFile m_dataMap;
+    bool m_bOpen = false;
+};
+
+} // namespace vesk

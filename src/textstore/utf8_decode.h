@@ -1,0 +1,12 @@
+#pragma once
+// UTF-8 to UTF-16 for text that arrives from outside (command-line keywords).
+// Every byte that does not start a well-formed sequence (overlong forms,
+// surrogates, values above U+10FFFF, truncated sequences) becomes U+FFFD.
+#include <string>
+#include <string_view>
+
+namespace vesk {
+
+std::u16string Utf8ToUtf16(std::string_view bytes);
+
+} // namespace vesk

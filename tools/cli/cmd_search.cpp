@@ -1,0 +1,220 @@
+// vesk-tool search: runs the engine as the search pane does and prints the
+// result records (or the engine's raw arrays).
+#include "cli/commands.h"
+#include "common/options.h"
+#include "engine/index.h"
+#include "pane/model/contents_model.h"
+#include "pane/model/results.h"
+#include "textstore/code_converter.h"
+#include "textstore/utf8_decode.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <numeric>
+
+namespace vesk::tool {
+namespace {
+
+enum class OutputForm { Table, Raw, Json };
+
+struct SearchOptions {
+    int indexType = kIndexWhole;
+    bool useOr = false;
+    bool useVariants = false;
+    std::string scope = "all";
+    OutputForm form = OutputForm::Table;
+    std::string keyword;
+};
+
+int SearchUsage(const char* why)
+{
+    std::fprintf(stderr, "vesk-tool search: %s\n", why);
+    return kExitUsage;
+}
+
+// Parses the options; returns 0 when fine, else the exit code.
+int ParseSearchOptions(const Arguments& args, SearchOptions& options)
+{
+    std::vector<std::string> words;
+    bool onlyWords = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string value;
+        bool ok = true;
+        if (onlyWords || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
+            words.push_back(arg);
+        } else if (arg == "--") {
+            onlyWords = true;
+        } else if (TakeValue(args, i, "--target", value, ok)) {
+            if (!ok)
+                return SearchUsage("--target needs whole, main or annot");
+            if (value == "whole")
+                options.indexType = kIndexWhole;
+            else if (value == "main")
+                options.indexType = kIndexMain;
+            else if (value == "annot")
+                options.indexType = kIndexAnnotations;
+            else
+                return SearchUsage("--target needs whole, main or annot");
+        } else if (TakeValue(args, i, "--scope", value, ok)) {
+            if (!ok || value.empty())
+                return SearchUsage("--scope needs all or a record number");
+            options.scope = value;
+        } else if (arg == "--or") {
+            options.useOr = true;
+        } else if (arg == "--variants") {
+            options.useVariants = true;
+        } else if (arg == "--raw" || arg == "--json") {
+            const OutputForm form = arg == "--raw" ? OutputForm::Raw : OutputForm::Json;
+            if (options.form != OutputForm::Table && options.form != form)
+                return SearchUsage("--raw and --json exclude each other");
+            options.form = form;
+        } else {
+            return SearchUsage(("unknown option " + arg).c_str());
+        }
+    }
+    if (words.empty())
+        return SearchUsage("no keyword given");
+    for (const std::string& word : words)
+        options.keyword += (options.keyword.empty() ? "" : " ") + word;
+    return 0;
+}
+
+std::string Utf8(const std::u16string& text)
+{
+    std::string out;
+    Utf16ToUtf8(text, out, true);
+    return out;
+}
+
+std::string JsonString(const std::string& text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
+std::string RejectionReason(std::u16string_view keyword)
+{
+    for (char16_t unit : keyword) {
+        if (unit < 0x100 && unit != u' ' && unit != u'*' && unit != u'?') {
+            char text[96];
+            std::snprintf(text, sizeof text, "keyword rejected: U+%04X cannot be searched (below U+0100)",
+                          static_cast<unsigned>(unit));
+            return text;
+        }
+    }
+    return "keyword rejected: it holds no term";
+}
+
+// Every page found, in page identifier order, each named within its own category.
+std::vector<SearchNodeTag> RecordsOfAllCategories(const ContentsModel& contents, const CIndex& index)
+{
+    std::vector<std::size_t> order(index.m_arrPages.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return index.m_arrPages[a] < index.m_arrPages[b]; });
+    std::vector<SearchNodeTag> records;
+    records.reserve(order.size());
+    for (std::size_t i : order) {
+        const std::uint32_t page = index.m_arrPages[i];
+        const std::uint32_t count = index.m_arrCounts[i];
+        const ContentsNodeTag* category = nullptr;
+        for (const auto& node : contents.m_pRootNode->children) {
+            if (node->ContainsPage(page + 1)) {
+                category = node.get();
+                break;
+            }
+        }
+        if (category) {
+            records.push_back(MakeResultRecord(*category, page, count));
+        } else {
+            SearchNodeTag record;
+            record.nPageID = page;
+            record.nCount = count;
+            records.push_back(record);
+        }
+    }
+    return records;
+}
+
+void PrintRecords(const std::vector<SearchNodeTag>& records, OutputForm form)
+{
+    std::uint32_t places = 0;
+    for (const SearchNodeTag& r : records) {
+        places += r.nCount;
+        if (form == OutputForm::Json)
+            std::printf("{\"category\": %s, \"title\": %s, \"volume\": %s, \"page_no\": %u, \"count\": %u, "
+                        "\"page_id\": %u}\n",
+                        JsonString(Utf8(r.strCategory)).c_str(), JsonString(Utf8(r.strTitle)).c_str(),
+                        JsonString(Utf8(r.strVolume)).c_str(), r.nPageNo, r.nCount, r.nPageID);
+        else
+            std::printf("%s\t%s\t%s\t%u\t%u\t%u\n", Utf8(r.strCategory).c_str(), Utf8(r.strTitle).c_str(),
+                        Utf8(r.strVolume).c_str(), r.nPageNo, r.nCount, r.nPageID);
+    }
+    const auto pages = static_cast<std::int32_t>(records.size());
+    if (form == OutputForm::Json)
+        std::printf("{\"pages\": %d, \"places\": %d}\n", pages, static_cast<std::int32_t>(places));
+    else
+        std::printf("%s\n", FormatSummary(pages, static_cast<std::int32_t>(places)).c_str());
+}
+
+} // namespace
+
+int RunSearch(const std::filesystem::path& data, const Arguments& args)
+{
+    SearchOptions options;
+    if (const int code = ParseSearchOptions(args, options))
+        return code;
+    std::u16string keyword = Utf8ToUtf16(options.keyword);
+    std::replace(keyword.begin(), keyword.end(), u'\u3000', u' ');
+    if (CIndex::CheckKeyword(keyword) == 0) {
+        std::fprintf(stderr, "vesk-tool search: %s\n", RejectionReason(keyword).c_str());
+        return kExitRejected;
+    }
+    CIndex index;
+    if (!index.Open(data, "Index", options.indexType))
+        return kExitNoData;
+    if (options.useOr)
+        index.SearchOr(keyword, options.useVariants);
+    else
+        index.SearchAnd(keyword, options.useVariants);
+
+    if (options.form == OutputForm::Raw) {
+        for (std::size_t i = 0; i < index.m_arrPages.size(); ++i)
+            std::printf("%u\t%u\n", index.m_arrPages[i], index.m_arrCounts[i]);
+        return kExitOk;
+    }
+    ContentsModel contents;
+    if (!contents.LoadContents(data))
+        return kExitNoData;
+    std::vector<SearchNodeTag> records;
+    if (options.scope == "all") {
+        records = RecordsOfAllCategories(contents, index);
+    } else {
+        std::uint64_t slot = 0;
+        const ContentsNodeTag* scope = nullptr;
+        if (ParseNumber(options.scope, slot) && slot < kContentsSlots)
+            scope = FindRecordNode(contents.m_pRootNode.get(), contents.Record(static_cast<std::size_t>(slot)));
+        if (slot == 0 || !contents.NodeOfRecord(static_cast<std::size_t>(slot)) || !scope) {
+            std::fprintf(stderr, "vesk-tool search: no contents record %s\n", options.scope.c_str());
+            return kExitNotFound;
+        }
+        BuildResults(scope, index.m_arrPages, index.m_arrCounts, records);
+    }
+    PrintRecords(records, options.form);
+    return kExitOk;
+}
+
+} // namespace vesk::tool

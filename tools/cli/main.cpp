@@ -1,0 +1,56 @@
+// vesk-tool COMMAND [--data DIR] ARGS...: the command table.
+#include "cli/commands.h"
+#include "common/options.h"
+
+#include <cstdio>
+#include <string_view>
+
+namespace {
+
+using namespace vesk::tool;
+
+struct Command {
+    std::string_view name;
+    int (*run)(const std::filesystem::path&, const Arguments&);
+    std::string_view usage;
+};
+
+constexpr Command kCommands[] = {
+    {"search", RunSearch,
+     "search [--target whole|main|annot] [--or] [--variants] [--scope all|RECORD] [--raw|--json] KEYWORD..."},
+    {"page", RunPage, "page --id PAGEID | page --record RECORD --number PAGE"},
+    {"contents", RunContents, "contents"},
+    {"check", RunCheck, "check"},
+};
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: vesk-tool COMMAND [--data DIR] ...\n");
+    for (const Command& command : kCommands)
+        std::fprintf(stderr, "  vesk-tool %.*s\n", static_cast<int>(command.usage.size()), command.usage.data());
+    return kExitUsage;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Arguments args(argv + 1, argv + argc);
+    std::filesystem::path data;
+    std::string error;
+    if (!TakeDataOption(args, data, error)) {
+        std::fprintf(stderr, "vesk-tool: %s\n", error.c_str());
+        return kExitUsage;
+    }
+    if (args.empty())
+        return Usage();
+    InstallStderrReporter();
+    for (const Command& command : kCommands) {
+        if (args[0] == command.name) {
+            args.erase(args.begin());
+            return command.run(data, args);
+        }
+    }
+    std::fprintf(stderr, "vesk-tool: unknown command \"%s\"\n", args[0].c_str());
+    return Usage();
+}

@@ -1,0 +1,26 @@
+# The reader window: Qt 6 Widgets on top of vesk_core. Only this file and
+# tests/gui link Qt; the core stays free of it.
+find_package(Qt6 REQUIRED COMPONENTS Widgets PrintSupport)
+find_package(Qt6 COMPONENTS Test)
+
+file(GLOB VESK_GUI_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_CURRENT_SOURCE_DIR}/pane/*.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/pane/*.h
+  ${CMAKE_CURRENT_SOURCE_DIR}/window/*.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/window/*.h)
+list(REMOVE_ITEM VESK_GUI_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/window/main.cpp)
+
+add_library(vesk_gui STATIC ${VESK_GUI_SOURCES} ${PROJECT_SOURCE_DIR}/resources/vesk.qrc)
+set_target_properties(vesk_gui PROPERTIES AUTOMOC ON AUTORCC ON)
+target_include_directories(vesk_gui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(vesk_gui PUBLIC vesk_core Qt6::Widgets Qt6::PrintSupport)
+target_compile_definitions(vesk_gui PRIVATE VESK_VERSION="${PROJECT_VERSION}")
+
+add_executable(vesk ${CMAKE_CURRENT_SOURCE_DIR}/window/main.cpp)
+target_link_libraries(vesk PRIVATE vesk_gui)
+
+# The user manual lies beside the program, where the help command looks for it.
+add_custom_command(TARGET vesk POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different
+          ${PROJECT_SOURCE_DIR}/resources/help/help.html
+          $<TARGET_FILE_DIR:vesk>/help.html)

@@ -1,0 +1,31 @@
+#pragma once
+// Fixed texts of the reader window: titles, the settings location and the
+// messages the window itself shows.
+#include <QString>
+
+namespace vesk {
+
+// The application title: caption of every message box and the name under
+// which the settings are kept.
+inline const QString kAppTitle = QStringLiteral("Vantor--Lethra④（Morvane）");
+// The main window's caption.
+inline const QString kMainCaption = QStringLiteral("Vantor--Lethra（Morvane）");
+// Settings root, shared with the application title as the settings file name.
+inline const QString kSettingsOrganisation = QStringLiteral("Local AppWizard-Generated Applications");
+
+inline const QString kMessageUseRightButton = QStringLiteral("マウスの右ボタンでコピーして下さい。");
+
+// The text view's empty location before the first page is shown.
+inline const QString kBlankLocation = QStringLiteral("about:blank");
+
+// The three page files, kept inside the run's private temporary folder.
+inline const QString kPageFileName = QStringLiteral("windows.html");
+inline const QString kHitFileName1 = QStringLiteral("windows1.html");
+inline const QString kHitFileName2 = QStringLiteral("windows2.html");
+
+// The user manual and the companion program started at exit, both beside
+// the executable.
+inline const QString kHelpFileName = QStringLiteral("help.html");
+inline const QString kCompanionProgramName = QStringLiteral("end");
+
+} // namespace vesk

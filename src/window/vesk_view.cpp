@@ -1,0 +1,207 @@
+#include "window/vesk_view.h"
+
+#include "window/app_strings.h"
+#include "window/clipboard_limit.h"
+#include "window/command_ids.h"
+#include "window/message_box.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QUrl>
+
+namespace vesk {
+
+CVeskView::CVeskView(QWidget* parent) : QTextBrowser(parent)
+{
+    // The view never follows links by itself: what it shows is decided by
+    // the search pane and the reading commands.
+    setOpenLinks(false);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    setFocusPolicy(Qt::StrongFocus);
+    QFont font;
+    font.setFamilies({QStringLiteral("HanaMinA"), QStringLiteral("HanaMinB"),
+                      QStringLiteral("Noto Serif CJK JP"), QStringLiteral("Noto Sans CJK JP")});
+    font.setPixelSize(16);
+    document()->setDefaultFont(font);
+    CreateContextMenu();
+    viewport()->installEventFilter(this);
+    installEventFilter(this);
+    Navigate(kBlankLocation);
+}
+
+CVeskView::~CVeskView() = default;
+
+void CVeskView::CreateContextMenu()
+{
+    m_pContextMenu = new QMenu(this);
+    QAction* copy = m_pContextMenu->addAction(QStringLiteral("コピー(300字以内に制限しています。)"));
+    copy->setData(cmd::ContextCopy);
+    QAction* selectAll = m_pContextMenu->addAction(QStringLiteral("すべて選択。"));
+    selectAll->setData(cmd::ContextSelectAll);
+    // Both items are drawn enabled; each checks once more that a page is
+    // shown before it acts.
+    connect(copy, &QAction::triggered, this, [this] {
+        if (IsShowingPage())
+            CopyLimited();
+    });
+    connect(selectAll, &QAction::triggered, this, [this] {
+        if (IsShowingPage())
+            SelectAllText();
+    });
+}
+
+bool CVeskView::IsShowingPage() const
+{
+    return m_strLocation != kBlankLocation;
+}
+
+void CVeskView::Navigate(const QString& location)
+{
+    if (location == kBlankLocation) {
+        m_strLocation = location;
+        clear();
+        return;
+    }
+    const qsizetype hash = location.lastIndexOf(QLatin1Char('#'));
+    const QString path = hash < 0 ? location : location.left(hash);
+    const QString anchor = hash < 0 ? QString() : location.mid(hash + 1);
+    const QUrl url = QUrl::fromLocalFile(path);
+    m_strLocation = location;
+    // The page files are rewritten in place, so the same file is read anew.
+    if (source().adjusted(QUrl::RemoveFragment) == url)
+        reload();
+    else
+        setSource(url);
+    if (anchor.isEmpty())
+        verticalScrollBar()->setValue(0);
+    else
+        scrollToAnchor(anchor);
+}
+
+void CVeskView::CopyLimited()
+{
+    copy();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const QMimeData* data = clipboard->mimeData();
+    if (!data || !data->hasText())
+        return;
+    const QString text = data->text();
+    const std::optional<std::u16string> cut =
+        CutToCodePageLimit(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                               static_cast<std::size_t>(text.size())));
+    // Within the limit everything the view put there stays; above it only
+    // the plain text, cut, remains.
+    if (cut)
+        clipboard->setText(QString::fromStdU16String(*cut));
+}
+
+void CVeskView::SelectAllText()
+{
+    selectAll();
+}
+
+QPrinter& CVeskView::Printer()
+{
+    if (!m_pPrinter)
+        m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_pPrinter;
+}
+
+void CVeskView::PrintDirect()
+{
+    document()->print(&Printer());
+}
+
+void CVeskView::PageSetup()
+{
+    QPageSetupDialog dialog(&Printer(), this);
+    dialog.exec();
+}
+
+void CVeskView::PrintPreview()
+{
+    QPrintPreviewDialog dialog(&Printer(), this);
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* printer) { document()->print(printer); });
+    dialog.exec();
+}
+
+void CVeskView::PrintWithDialog()
+{
+    QPrintDialog dialog(&Printer(), this);
+    if (textCursor().hasSelection())
+        dialog.setOption(QAbstractPrintDialog::PrintSelection);
+    if (dialog.exec() == QDialog::Accepted)
+        print(&Printer());
+}
+
+bool CVeskView::PopupContextMenu(const QPoint& globalPos)
+{
+    if (!IsShowingPage())
+        return false;
+    m_pContextMenu->popup(globalPos);
+    return true;
+}
+
+bool CVeskView::FilterInput(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent*>(event)->button() != Qt::RightButton)
+            return false;
+        PopupContextMenu(QCursor::pos());
+        return true;
+    case QEvent::ShortcutOverride: {
+        // Ctrl combinations are kept from the window's keys (so Ctrl+C does
+        // not copy), except Ctrl+P, the print with its dialog.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!(key->modifiers() & Qt::ControlModifier) || key->key() == Qt::Key_P)
+            return false;
+        event->accept();
+        return true;
+    }
+    case QEvent::KeyPress: {
+        // Keyboard copying is refused: text leaves the view only through
+        // the limited copy of the right-click menu.
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Control) {
+            ShowMessageBox(this, kMessageUseRightButton);
+            return true;
+        }
+        return (key->modifiers() & Qt::ControlModifier) != 0;
+    }
+    default:
+        return false;
+    }
+}
+
+bool CVeskView::eventFilter(QObject* watched, QEvent* event)
+{
+    if ((watched == viewport() || watched == this) && FilterInput(event))
+        return true;
+    return QTextBrowser::eventFilter(watched, event);
+}
+
+void CVeskView::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The right button press has already been handled; a menu key press
+    // shows the same menu at the cursor, never the browser's own.
+    if (event->reason() != QContextMenuEvent::Mouse)
+        PopupContextMenu(event->globalPos());
+    event->accept();
+}
+
+} // namespace vesk

@@ -1,0 +1,56 @@
+#pragma once
+// The right-hand pane: shows the page files the search pane and the reading
+// commands write, at an optional "#" anchor. It adds a blank start, a
+// right-click menu, copying limited to 600 code-page bytes (300 CJK
+// characters), a refusal of keyboard copying, select all and printing.
+#include <QString>
+#include <QTextBrowser>
+
+#include <memory>
+
+class QMenu;
+class QPrinter;
+
+namespace vesk {
+
+class CVeskView : public QTextBrowser {
+    Q_OBJECT
+public:
+    explicit CVeskView(QWidget* parent = nullptr);
+    ~CVeskView() override;
+
+    // Shows a local file, optionally followed by "#" and an anchor, or
+    // "about:blank". The same file is read again, as its content changes.
+    void Navigate(const QString& location);
+    QString GetLocationURL() const { return m_strLocation; }
+    bool IsShowingPage() const;
+
+    void CopyLimited();
+    void SelectAllText();
+    void PrintDirect();      // print to the current printer, no dialog
+    void PageSetup();        // page setup dialog
+    void PrintPreview();     // print preview window
+    void PrintWithDialog();  // the standard print dialog, then print
+
+    // The right-click menu ("コピー(...)", "すべて選択。"); shown only while a
+    // page is shown.
+    QMenu* ContextMenu() const { return m_pContextMenu; }
+    // Pops the context menu up at a global position when a page is shown;
+    // returns whether it was shown.
+    bool PopupContextMenu(const QPoint& globalPos);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    QPrinter& Printer();
+    void CreateContextMenu();
+    bool FilterInput(QEvent* event);
+
+    QString m_strLocation;
+    QMenu* m_pContextMenu = nullptr;
+    std::unique_ptr<QPrinter> m_pPrinter;
+};
+
+} // namespace vesk

@@ -1,0 +1,204 @@
+// The meaning of keywords: phrases, "?" and "？", "*" and its limits, keyless
+// characters, and/or, rejection, overlapping places and variant groups, each
+// pinned by the exact result arrays on a small corpus.
+#include "support/data_folder.h"
+#include "support/search_helpers.h"
+
+#include <gtest/gtest.h>
+
+namespace vesk {
+namespace {
+
+using test::Hits;
+
+std::string Repeat(const std::string& s, int n)
+{
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += s;
+    return out;
+}
+
+std::u16string Repeat16(const std::u16string& s, int n)
+{
+    std::u16string out;
+    for (int i = 0; i < n; ++i)
+        out += s;
+    return out;
+}
+
+class SearchSemantics : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = new test::TempDir;
+        const auto corpus = test::CorpusBuilder()
+                                .Category("類")
+                                .Work("書")
+                                .Volume("巻",
+                                        {
+                                            "甲乙",                                 // 0
+                                            "甲丙乙",                               // 1
+                                            "乙甲",                                 // 2
+                                            "甲甲甲",                               // 3
+                                            "甲乙丁甲乙丁甲乙",                     // 4
+                                            "甲、乙",                               // 5
+                                            "甲" + Repeat("丙", 300) + "乙",        // 6
+                                            "甲" + Repeat("丙", 301) + "乙",        // 7
+                                            "戊",                                   // 8
+                                            Repeat("甲", 301),                      // 9
+                                            "己\xF0\xA0\x80\x80庚",                 // 10: U+20000 between
+                                        })
+                                .Variants("5DF1,5E9A\n") // 己 and 庚 in one group
+                                .Take();
+        ASSERT_TRUE(test::MakeDataFolder(corpus, s_dir->path()));
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_dir;
+        s_dir = nullptr;
+    }
+    void SetUp() override { ASSERT_EQ(m_index.Open(s_dir->path(), "Index", kIndexWhole), 1); }
+
+    static test::TempDir* s_dir;
+    CIndex m_index;
+};
+
+test::TempDir* SearchSemantics::s_dir = nullptr;
+
+TEST_F(SearchSemantics, KeywordsGiveTheseArrays)
+{
+    struct Case {
+        const char* what;
+        std::u16string keyword;
+        bool useOr;
+        Hits hits;
+    };
+    const Hits aThenB = {{0, 1}, {1, 1}, {4, 3}, {5, 1}, {6, 1}};
+    const Case cases[] = {
+        {"phrase", u"甲乙", false, {{0, 1}, {4, 3}}},
+        {"keyless punctuation joins its neighbours", u"甲、乙", false, {{0, 1}, {4, 3}}},
+        {"? stands for one position, also a keyless one", u"甲?乙", false, {{1, 1}, {5, 1}}},
+        {"full-width ？ as well", u"甲？乙", false, {{1, 1}, {5, 1}}},
+        {"* spans 0 to 300 characters", u"甲*乙", false, aThenB},
+        {"leading * is dropped", u"*甲*乙", false, aThenB},
+        {"runs of * act as one", u"甲***乙", false, aThenB},
+        {"trailing * changes nothing", u"甲乙*", false, {{0, 1}, {4, 3}}},
+        {"overlapping places count each", u"甲甲", false, {{3, 2}, {9, 300}}},
+        {"* alone finds nothing", u"*", false, {}},
+        {"? alone finds nothing", u"?", false, {}},
+        {"and: second term's page order, summed counts", u"甲乙 丁", false, {{4, 5}}},
+        {"and over every page of the second term", u"甲 乙", false,
+         {{0, 2}, {1, 2}, {2, 2}, {4, 6}, {5, 2}, {6, 2}, {7, 2}}},
+        {"or: first term's pages, then the second's new pages", u"乙 甲", true,
+         {{0, 2}, {1, 2}, {2, 2}, {4, 6}, {5, 2}, {6, 2}, {7, 2}, {3, 3}, {9, 301}}},
+        {"and with a character without postings", u"甲 辛", false, {}},
+        {"or keeps the other term's pages", u"辛 戊", true, {{8, 1}}},
+        {"a term of keyless characters finds nothing", u"戊 、", false, {}},
+        {"above U+FFFF", u"己\xD840\xDC00庚", false, {{10, 1}}},
+        {"a lone surrogate has no key and drops out", u"己\xD840庚", false, {}},
+        {"doubled separators", u"甲乙  丁", false, {{4, 5}}},
+        // Working limits: 300 searchable characters still search, 301 are rejected.
+        {"300 characters", Repeat16(u"甲", 300), false, {{9, 2}}},
+        {"301 characters are rejected", Repeat16(u"甲", 301), false, {}},
+        {"319 units after normalising", u"戊" + Repeat16(u"?", 317), false, {{8, 1}}},
+        {"320 units are rejected", u"戊" + Repeat16(u"?", 318), false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(test::Search(m_index, c.keyword, c.useOr), c.hits);
+        EXPECT_EQ(m_index.m_nResults, static_cast<std::int32_t>(c.hits.size()));
+    }
+}
+
+TEST_F(SearchSemantics, GapIsMeasuredFromTheEndOfThePreviousSegment)
+{
+    // 甲?*乙: B at 2 .. 302 positions after A.
+    EXPECT_EQ(test::Search(m_index, u"甲?*乙"), (Hits{{1, 1}, {4, 2}, {5, 1}, {6, 1}, {7, 1}}));
+    // A "?"-only segment between two "*" widens the gap like a "?" before the next segment.
+    EXPECT_EQ(test::Search(m_index, u"甲*?*乙"), test::Search(m_index, u"甲?*乙"));
+    EXPECT_EQ(test::Search(m_index, u"甲*?乙"), test::Search(m_index, u"甲?*乙"));
+    // A segment emptied by a keyless character takes no part either.
+    EXPECT_EQ(test::Search(m_index, u"甲*、*乙"), test::Search(m_index, u"甲*乙"));
+    // B at the same place as A or before it never matches.
+    EXPECT_EQ(test::Search(m_index, u"乙*甲"), (Hits{{2, 1}, {4, 2}}));
+}
+
+TEST_F(SearchSemantics, RejectedKeywordLeavesResultsAndReportsZero)
+{
+    EXPECT_EQ(test::Search(m_index, u"甲乙"), (Hits{{0, 1}, {4, 3}}));
+    for (const std::u16string keyword : {u"甲a", u"1", u"", u"  ", u"甲\t乙"}) {
+        std::u16string buffer = keyword;
+        EXPECT_EQ(CIndex::CheckKeyword(keyword), 0);
+        EXPECT_EQ(m_index.SearchAnd(buffer, false), 0);
+        EXPECT_EQ(m_index.SearchOr(buffer, false), 0);
+        EXPECT_EQ(buffer, keyword) << "a rejected keyword is not rewritten";
+        EXPECT_EQ(test::ResultHits(m_index), (Hits{{0, 1}, {4, 3}}));
+    }
+    EXPECT_EQ(CIndex::CheckKeyword(u"甲 乙\u3000丙"), 3);
+    EXPECT_EQ(CIndex::CheckKeyword(u"*? 甲"), 2);
+}
+
+TEST_F(SearchSemantics, SeparatorsBecomeIdeographicSpacesAndResultsAreSummed)
+{
+    std::u16string keyword = u"甲乙 丁 ";
+    EXPECT_EQ(m_index.SearchAnd(keyword, false), 2 + 1);
+    EXPECT_EQ(keyword, u"甲乙\u3000丁\u3000");
+    keyword = u"乙 甲";
+    EXPECT_EQ(m_index.SearchOr(keyword, false), 7 + 9);
+    EXPECT_EQ(keyword, u"乙\u3000甲");
+}
+
+TEST_F(SearchSemantics, VariantsSwapTheKeyForTheGroupKey)
+{
+    std::uint32_t key = 7;
+    EXPECT_TRUE(m_index.FindVariantKey(0x5E9A, key));
+    EXPECT_EQ(key, kFirstVariantKey);
+    EXPECT_FALSE(m_index.FindVariantKey(0x7532, key));
+    EXPECT_EQ(key, kFirstVariantKey);
+
+    EXPECT_EQ(test::Search(m_index, u"己", false, false), (Hits{{10, 1}}));
+    EXPECT_EQ(test::Search(m_index, u"己", false, true), (Hits{{10, 2}}));
+    EXPECT_EQ(test::Search(m_index, u"己?庚", false, true), test::Search(m_index, u"己?己", false, true));
+    EXPECT_EQ(test::Search(m_index, u"庚?己", false, true), (Hits{{10, 1}}));
+    EXPECT_EQ(test::Search(m_index, u"庚?己", false, false), (Hits{}));
+}
+
+TEST_F(SearchSemantics, LayersSearchTheirOwnText)
+{
+    test::TempDir dir;
+    const auto corpus = test::CorpusBuilder()
+                            .Category("類")
+                            .Work("書")
+                            .Volume("巻", {"甲乙" + test::Note("丙丁"), "丙丁"})
+                            .Take();
+    ASSERT_TRUE(test::MakeDataFolder(corpus, dir.path()));
+    CIndex index;
+    ASSERT_EQ(index.Open(dir.path(), "Index", kIndexAnnotations), 1);
+    EXPECT_EQ(test::Search(index, u"丙丁"), (Hits{{0, 1}}));
+    EXPECT_EQ(test::Search(index, u"甲"), (Hits{}));
+    ASSERT_EQ(index.Open(dir.path(), "Index", kIndexMain), 1);
+    EXPECT_EQ(test::Search(index, u"丙丁"), (Hits{{1, 1}}));
+    EXPECT_EQ(test::Search(index, u"乙丙"), (Hits{})) << "main text and notes do not join";
+    ASSERT_EQ(index.Open(dir.path(), "Index", kIndexWhole), 1);
+    EXPECT_EQ(test::Search(index, u"丙丁"), (Hits{{0, 1}, {1, 1}}));
+    std::uint32_t length = 0;
+    EXPECT_TRUE(index.GetRecordLength(1, length)) << "every type reads the plain page store";
+}
+
+TEST(ClosedIndex, FindsNothing)
+{
+    CIndex index;
+    std::u16string keyword = u"甲";
+    EXPECT_EQ(index.SearchAnd(keyword, false), 0);
+    EXPECT_EQ(index.m_nResults, 0);
+    EXPECT_TRUE(index.m_arrPages.empty());
+    index.Close();
+    index.Close();
+    std::uint32_t length = 5;
+    EXPECT_FALSE(index.GetRecordLength(0, length));
+    EXPECT_EQ(length, 5u);
+}
+
+} // namespace
+} // namespace vesk

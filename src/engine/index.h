@@ -87,6 +87,16 @@ public:
         return m_fileList.FindRecordByNumber(start, pageNumber, found);
     }
 
+    // Hit pages (index_render.cpp). The page of pageId with keyword marked as
+    // target asks (0 whole text, 1 main text, 2 annotations); with
+    // useVariants every variant spelling of the keyword is marked
+    // (variant_expansion.h). Returns the number of anchors; 0 with page
+    // untouched when the page store is closed or the keyword is empty.
+    std::int32_t RenderHitPage(std::uint32_t pageId, std::string& page, std::u16string_view keyword,
+                               std::int32_t target, bool useVariants) const;
+    // The variant spellings of keyword (at most kMaxVariantSpellings).
+    std::vector<std::u16string> ExpandVariants(std::u16string_view keyword) const;
+
     // Read-only views for checking and tools.
     std::span<const std::int32_t> FirstBlocks() const { return m_pFirstBlock; }
     std::span<const std::uint32_t> LastPages() const { return m_pLastPage; }

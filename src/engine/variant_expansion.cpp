@@ -273,14 +273,8 @@ bool AddVariantKeywords(const VariantGroups& groups, std::u16string_view keyword
         return TermWalker(terms, writer).Run();
 
     const std::vector<std::u16string> spellings = ExpandVariants(groups, keyword);
-    std::string bytes;
-    for (const std::u16string& spelling : spellings) {
-        for (std::u16string_view term : SplitKeywords(spelling)) {
-            bytes.clear();
-            Utf16ToUtf8(term, bytes, true);
-            writer.AddKeyword(bytes);
-        }
-    }
+    for (const std::u16string& spelling : spellings)
+        AddKeywords(spelling, writer);
     return spellings.size() < kMaxVariantSpellings;
 }
 

@@ -15,12 +15,15 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace vesk {
+
+class HitPageWriter;
 
 class CFileList {
 public:
@@ -62,6 +65,17 @@ public:
     // pageNumber. found is set to each entry's index before it is examined;
     // on failure it is the last entry examined (start - 1 if none).
     bool FindRecordByNumber(std::int32_t start, std::int32_t pageNumber, std::int32_t& found) const;
+
+    // The hit page of page index: keywords (separated by U+0020 or U+3000)
+    // marked in its text cell as target asks (hit_page.h). Returns the number
+    // of anchors written; 0 with page untouched when the list is closed, the
+    // entry cannot be read, or keywords holds no keyword.
+    std::int32_t RenderHitPage(std::uint32_t index, std::string& page, std::u16string_view keywords,
+                               std::int32_t target) const;
+    // The same with the keywords handed to the writer by addKeywords.
+    std::int32_t RenderHitPage(std::uint32_t index, std::string& page,
+                               const std::function<void(HitPageWriter&)>& addKeywords,
+                               std::int32_t target) const;
 
     // The NUL-terminated name of entry index; false when closed or out of range.
     bool ReadFileName(std::uint32_t index, std::string& name) const;

@@ -102,21 +102,24 @@ bool HitPageWriter::MayHaveHit(const Pattern& pattern) const
     return !m_started || vesk::MayHaveHit(pattern, m_textCell);
 }
 
-std::int32_t GenerateHitPage(std::string_view storedPage, std::int64_t pageNumber,
-                             std::u16string_view keywords, std::int32_t target, std::string& out)
+void AddKeywords(std::u16string_view keywords, HitPageWriter& writer)
 {
-    const std::vector<std::u16string_view> split = SplitKeywords(keywords);
-    if (split.empty())
-        return 0;
-    HitPageWriter writer(storedPage, pageNumber, target);
     std::string bytes;
-    for (std::u16string_view keyword : split) {
+    for (std::u16string_view keyword : SplitKeywords(keywords)) {
         bytes.clear();
         Utf16ToUtf8(keyword, bytes, true);
         writer.AddKeyword(bytes);
     }
-    if (writer.Started())
-        out = writer.Page();
+}
+
+std::int32_t GenerateHitPage(std::string_view storedPage, std::int64_t pageNumber,
+                             std::u16string_view keywords, std::int32_t target, std::string& out)
+{
+    HitPageWriter writer(storedPage, pageNumber, target);
+    AddKeywords(keywords, writer);
+    if (!writer.Started())
+        return 0;
+    out = writer.Page();
     return writer.Anchors();
 }
 

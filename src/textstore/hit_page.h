@@ -94,8 +94,11 @@ private:
     bool m_started = false;
 };
 
-// The hit page of a stored page: splits keywords, converts each to UTF-8
-// (unpaired surrogates encoded as they stand) and runs the passes. Returns
+// Splits keywords, converts each to UTF-8 (unpaired surrogates encoded as
+// they stand) and hands them to writer in order.
+void AddKeywords(std::u16string_view keywords, HitPageWriter& writer);
+
+// The hit page of a stored page: the passes of AddKeywords. Returns
 // the number of anchors written. When keywords holds no keyword (empty, or
 // separators only) no pass runs, out is left untouched and the result is 0;
 // otherwise out is replaced by the generated page.

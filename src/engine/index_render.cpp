@@ -1,0 +1,31 @@
+// CIndex::RenderHitPage and ExpandVariants: the keyword, expanded into its
+// variant spellings when asked, handed to the page store's hit pages.
+#include "engine/index.h"
+#include "engine/report.h"
+#include "engine/variant_expansion.h"
+
+namespace vesk {
+
+std::int32_t CIndex::RenderHitPage(std::uint32_t pageId, std::string& page, std::u16string_view keyword,
+                                   std::int32_t target, bool useVariants) const
+{
+    if (!useVariants)
+        return m_fileList.RenderHitPage(pageId, page, keyword, target);
+    if (keyword.empty())
+        return 0;
+    const VariantGroups& groups = m_variantGroups.Groups();
+    return m_fileList.RenderHitPage(
+        pageId, page,
+        [&](HitPageWriter& writer) {
+            if (!AddVariantKeywords(groups, keyword, writer))
+                ReportDiagnostic("hit page: variant spellings cut short at the work limit");
+        },
+        target);
+}
+
+std::vector<std::u16string> CIndex::ExpandVariants(std::u16string_view keyword) const
+{
+    return vesk::ExpandVariants(m_variantGroups.Groups(), keyword);
+}
+
+} // namespace vesk

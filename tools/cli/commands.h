@@ -13,5 +13,6 @@ int RunSearch(const std::filesystem::path& data, const Arguments& args);
 int RunPage(const std::filesystem::path& data, const Arguments& args);
 int RunContents(const std::filesystem::path& data, const Arguments& args);
 int RunCheck(const std::filesystem::path& data, const Arguments& args);
+int RunRender(const std::filesystem::path& data, const Arguments& args);
 
 } // namespace vesk::tool

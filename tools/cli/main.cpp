@@ -21,6 +21,7 @@ constexpr Command kCommands[] = {
     {"page", RunPage, "page --id PAGEID | page --record RECORD --number PAGE"},
     {"contents", RunContents, "contents"},
     {"check", RunCheck, "check"},
+    {"render", RunRender, "render --id PAGEID [--target whole|main|annot] [--variants] [-o FILE] KEYWORD..."},
 };
 
 int Usage()

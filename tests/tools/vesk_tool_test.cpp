@@ -1,0 +1,220 @@
+// vesk-tool run as a program on generated data folders: output and exit codes.
+#include "engine/index.h"
+#include "pane/model/contents_model.h"
+#include "support/data_folder.h"
+#include "support/search_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sys/wait.h>
+
+namespace vesk {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+    int code = -1;
+    std::string out;
+};
+
+std::string Quote(const std::string& arg)
+{
+    std::string out = "'";
+    for (char c : arg) {
+        if (c == '\'')
+            out.append("'\\''");
+        else
+            out.push_back(c);
+    }
+    out.push_back('\'');
+    return out;
+}
+
+RunResult RunTool(const fs::path& data, const std::vector<std::string>& args)
+{
+    std::string command = Quote((fs::path(VESK_BIN_DIR) / "vesk-tool").string());
+    for (const std::string& arg : args) {
+        command.push_back(' ');
+        command.append(Quote(arg));
+    }
+    command.append(" --data ");
+    command.append(Quote(data.string()));
+    command.append(" 2>/dev/null");
+    RunResult result;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return result;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        result.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+class VeskTool : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = new test::TempDir;
+        const auto corpus = test::CorpusBuilder()
+                                .Category("經")
+                                .Work("論語")
+                                .Volume("卷一", {"學而時習之", "不亦說乎學"})
+                                .Volume("卷二", {"有朋自遠方來", "學學"})
+                                .Category("詩")
+                                .Work("詩經")
+                                .Volume("國風", {"關關雎鳩" + test::Note("學也"), "在河之洲"}, 5)
+                                .Variants("5B78,5B66\n")
+                                .Take();
+        ASSERT_TRUE(test::MakeDataFolder(corpus, s_dir->path()));
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_dir;
+        s_dir = nullptr;
+    }
+    static const fs::path& Data() { return s_dir->path(); }
+    static test::TempDir* s_dir;
+};
+
+test::TempDir* VeskTool::s_dir = nullptr;
+
+TEST_F(VeskTool, SearchPrintsRecordsThenTheSummary)
+{
+    const RunResult all = RunTool(Data(), {"search", "學"});
+    EXPECT_EQ(all.code, 0);
+    EXPECT_EQ(all.out, "經\t論語\t卷一\t1\t1\t0\n"
+                       "經\t論語\t卷一\t2\t1\t1\n"
+                       "經\t論語\t卷二\t2\t2\t3\n"
+                       "詩\t詩經\t國風\t5\t1\t4\n"
+                       "全部で 4 頁で、5 箇所でした。\n");
+    // Scope 2 is the work 論語: sorted by page number, then page id.
+    const RunResult work = RunTool(Data(), {"search", "--scope", "2", "學"});
+    EXPECT_EQ(work.code, 0);
+    EXPECT_EQ(work.out, "經\t論語\t卷一\t1\t1\t0\n"
+                        "經\t論語\t卷一\t2\t1\t1\n"
+                        "經\t論語\t卷二\t2\t2\t3\n"
+                        "全部で 3 頁で、4 箇所でした。\n");
+    EXPECT_EQ(RunTool(Data(), {"search", "--target", "annot", "--json", "學"}).out,
+              "{\"category\": \"詩\", \"title\": \"詩經\", \"volume\": \"國風\", \"page_no\": 5, \"count\": 1, "
+              "\"page_id\": 4}\n{\"pages\": 1, \"places\": 1}\n");
+    EXPECT_EQ(RunTool(Data(), {"search", "--target", "main", "學"}).out.find("國風"), std::string::npos);
+    EXPECT_EQ(RunTool(Data(), {"search", "龘"}).out, "全部で 0 頁で、0 箇所でした。\n");
+}
+
+TEST_F(VeskTool, RawOutputIsTheEngineArrays)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::u16string>> cases = {
+        {{"search", "--raw", "--or", "之", "學"}, u"之 學"},
+        {{"search", "--raw", "學\u3000之"}, u"學 之"},
+        {{"search", "--raw", "學", "之"}, u"學 之"},
+        {{"search", "--raw", "--variants", "學"}, u"學"},
+    };
+    CIndex index;
+    ASSERT_EQ(index.Open(Data(), "Index", kIndexWhole), 1);
+    for (const auto& [args, keyword] : cases) {
+        const bool useOr = args[2] == "--or";
+        const bool useVariants = args[2] == "--variants";
+        std::string expected;
+        for (const auto& [page, count] : test::Search(index, keyword, useOr, useVariants))
+            expected += std::to_string(page) + "\t" + std::to_string(count) + "\n";
+        const RunResult raw = RunTool(Data(), args);
+        EXPECT_EQ(raw.code, 0);
+        EXPECT_EQ(raw.out, expected) << args.back();
+        EXPECT_FALSE(expected.empty());
+    }
+}
+
+TEST_F(VeskTool, PagesComeOutByIdAndByRecordAndNumber)
+{
+    CIndex index;
+    ASSERT_EQ(index.Open(Data(), "Index", kIndexWhole), 1);
+    std::string page;
+    ASSERT_TRUE(index.ReadRecord(5, page));
+    EXPECT_EQ(RunTool(Data(), {"page", "--id", "5"}).out, page);
+    // Record 6 is the volume 國風, whose pages are numbered from 5.
+    const RunResult byNumber = RunTool(Data(), {"page", "--record", "6", "--number", "6"});
+    EXPECT_EQ(byNumber.code, 0);
+    EXPECT_EQ(byNumber.out, page);
+
+    ContentsModel model;
+    ASSERT_TRUE(model.LoadContents(Data()));
+    EXPECT_EQ(RunTool(Data(), {"contents"}).out, model.Listing());
+}
+
+TEST_F(VeskTool, ExitCodesFollowTheContract)
+{
+    test::TempDir empty;
+    struct Case {
+        std::vector<std::string> args;
+        bool emptyData;
+        int code;
+    };
+    const Case cases[] = {
+        {{}, false, 2},
+        {{"frobnicate"}, false, 2},
+        {{"search"}, false, 2},
+        {{"search", "--target", "all", "學"}, false, 2},
+        {{"search", "--raw", "--json", "學"}, false, 2},
+        {{"search", "abc"}, false, 3},
+        {{"search", "學1"}, false, 3},
+        {{"search", "\u3000"}, false, 3},
+        {{"search", "學"}, true, 4},
+        {{"contents"}, true, 4},
+        {{"page", "--id", "0"}, true, 4},
+        {{"search", "--scope", "0", "學"}, false, 5},
+        {{"search", "--scope", "99", "學"}, false, 5},
+        {{"page", "--id", "6"}, false, 5},
+        {{"page", "--record", "6", "--number", "9"}, false, 5},
+        {{"page", "--record", "60", "--number", "1"}, false, 5},
+        {{"page", "--id", "x"}, false, 2},
+        {{"check"}, false, 0},
+    };
+    for (const Case& c : cases) {
+        std::string what;
+        for (const std::string& arg : c.args)
+            what += arg + " ";
+        EXPECT_EQ(RunTool(c.emptyData ? empty.path() : Data(), c.args).code, c.code) << what;
+    }
+}
+
+TEST_F(VeskTool, CheckNamesDamage)
+{
+    struct Case {
+        const char* what;
+        const char* file;
+        std::uint64_t offset; // of a 4-byte value to overwrite, or the new size when truncating
+        bool truncate;
+        const char* named;
+    };
+    const Case cases[] = {
+        {"first block past the data", "Index-idx.h", 4u * 0x5B78u - 4u * 0x3400u, false, "Index-idx.m: key"},
+        {"directory cut short", "Index_desc-idx.h", 1000, true, "Index_desc-idx.h"},
+        {"page outside the content", "Index-fl.h", 268 + 100, false, "Index-fl.h: entry 0"},
+        {"partial contents record", "kav.dir", 216 * 3 + 5, true, "kav.dir record 4"},
+        {"posting data cut short", "Index_content-idx.m", 4096, true, "Index_content-idx.m"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir copy;
+        fs::copy(Data(), copy.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        const fs::path file = copy.path() / c.file;
+        if (c.truncate) {
+            fs::resize_file(file, c.offset);
+        } else {
+            std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+            f.seekp(static_cast<std::streamoff>(c.offset));
+            f.write("\x10\x00\x00\x7F", 4);
+        }
+        const RunResult result = RunTool(copy.path(), {"check"});
+        EXPECT_EQ(result.code, 1);
+        EXPECT_NE(result.out.find(c.named), std::string::npos) << result.out;
+    }
+}
+
+} // namespace
+} // namespace vesk

@@ -63,7 +63,13 @@ if stale_source; then
 fi
 
 # 3. The data folder.
-if [[ ! -f "$data_stamp" || "$source_dir/contents.txt" -nt "$data_stamp" || "$bin/vesk-build" -nt "$data_stamp" ]]; then
+stale_data() {
+  [[ -f "$data_stamp" ]] || return 0
+  [[ "$source_dir/contents.txt" -nt "$data_stamp" || "$bin/vesk-build" -nt "$data_stamp" ]] && return 0
+  for f in "${data_files[@]}"; do [[ -f "$data_dir/$f" ]] || return 0; done
+  return 1
+}
+if stale_data; then
   say "building the data folder $data_dir"
   rm -rf "$data_dir" "$data_stamp"
   "$bin/vesk-build" "$source_dir" "$data_dir"

@@ -18,6 +18,12 @@ const std::array<int, 17> CSCrollToolBar::kItems = {
 CSCrollToolBar::CSCrollToolBar(QWidget* parent) : CXToolBar(parent)
 {
     setObjectName(QStringLiteral("toolbar"));
+    // Flat 47-pixel buttons, so each image lies over the part of the
+    // background it was blended with; the hot image shows under the mouse.
+    setStyleSheet(QStringLiteral(
+        "QToolBar { border: none; padding: 0px; spacing: 0px; }"
+        "QToolButton { border: none; padding: 0px; margin: 0px; width: 47px; height: 47px; }"
+        "QToolButton:pressed { padding-left: 2px; padding-top: 2px; }"));
     setWindowTitle(QStringLiteral("ツールバー"));
 }
 

@@ -40,7 +40,14 @@ bool ST_SplitterWnd::CreateSplit(QWidget* pane0, QWidget* pane1, bool sideBySide
     setStretchFactor(0, 0);
     setStretchFactor(1, 1);
     setSizes({kInitialFirstPaneSize, kSecondPaneInitialSize});
+    m_nPaneSize = {kInitialFirstPaneSize, kSecondPaneInitialSize};
     return true;
+}
+
+void ST_SplitterWnd::resizeEvent(QResizeEvent* event)
+{
+    QSplitter::resizeEvent(event);
+    m_bLaidOut = true;
 }
 
 void ST_SplitterWnd::ToggleSide(int side)
@@ -101,10 +108,11 @@ void ST_SplitterWnd::RememberSizes()
 {
     if (m_nHiddenCol != -1 || m_nHiddenRow != -1 || count() < 2)
         return;
-    const QList<int> current = sizes();
-    // Before the splitter is laid out all sizes are 0: keep what is known.
-    if (current.value(0) <= 0 && current.value(1) <= 0)
+    // Before the splitter has its size, its pane sizes mean nothing yet:
+    // keep what is known (the start width or the loaded layout).
+    if (!m_bLaidOut)
         return;
+    const QList<int> current = sizes();
     for (std::size_t i = 0; i < 2; ++i) {
         m_nPaneSize[i] = current.value(static_cast<int>(i));
         const QWidget* pane = widget(static_cast<int>(i));

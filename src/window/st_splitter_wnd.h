@@ -48,6 +48,9 @@ public:
 
     static constexpr int kInitialFirstPaneSize = 260;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void HideSide(int side, int& hidden);
     void ShowSide(int& hidden);
@@ -61,6 +64,7 @@ private:
     QString m_strSection = QStringLiteral("SplitterWnd");
     int m_nPaneId = 0;
     int m_nActivePane = 0;
+    bool m_bLaidOut = false;
 };
 
 } // namespace vesk

@@ -3,6 +3,7 @@
 #include "window/app_strings.h"
 #include "window/main_frame.h"
 #include "window/message_box.h"
+#include "window/quit_on_signal.h"
 #include "window/resource_ids.h"
 
 #include <QCommandLineParser>
@@ -11,6 +12,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QProcess>
+#include <QScreen>
 
 #ifndef VESK_VERSION
 #define VESK_VERSION "0"
@@ -64,12 +66,16 @@ bool CVeskApp::InitInstance()
     uiFont.setPixelSize(12);
     setFont(uiFont);
     InstallCoreReportHandler();
+    QuitOnTerminationSignals(*this);
 
     m_doc.OnNewDocument();
     CMainFrame::Paths paths;
     paths.dataFolder = m_dataFolder;
     paths.programFolder = m_programFolder;
     m_pMainFrame = std::make_unique<CMainFrame>(paths);
+    // Without a window manager maximising does nothing: fill the screen first.
+    if (const QScreen* screen = m_pMainFrame->screen())
+        m_pMainFrame->setGeometry(screen->availableGeometry());
     m_pMainFrame->showMaximized();
     m_pMainFrame->repaint();
     return true;

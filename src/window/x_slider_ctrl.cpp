@@ -2,7 +2,6 @@
 
 #include "window/resource_ids.h"
 
-#include <QPalette>
 #include <QPixmap>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -29,10 +28,10 @@ bool CXSliderCtrl::SetBackgroundBitmap(int id)
     }
     m_nBackgroundBitmap = id;
     m_brBackground = QBrush(picture);
-    QPalette pal = palette();
-    pal.setBrush(QPalette::Window, m_brBackground);
-    setPalette(pal);
-    setAutoFillBackground(true);
+    // The slider paints no background of its own, so the toolbar's picture,
+    // which spans the whole toolbar, shows through around groove and handle.
+    setAutoFillBackground(false);
+    setAttribute(Qt::WA_TranslucentBackground);
     return true;
 }
 

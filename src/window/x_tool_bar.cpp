@@ -171,7 +171,12 @@ void CXToolBar::paintEvent(QPaintEvent* event)
         return;
     }
     QPainter painter(this);
-    painter.fillRect(rect(), m_brBackground);
+    // The picture spans the toolbar's height and repeats along its length.
+    const QPixmap picture = m_brBackground.texture();
+    if (picture.height() == height())
+        painter.fillRect(rect(), m_brBackground);
+    else
+        painter.drawTiledPixmap(rect(), picture.scaled(picture.width(), height()));
     QStyleOptionToolBar option;
     initStyleOption(&option);
     if (isMovable()) {

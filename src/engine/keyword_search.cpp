@@ -12,6 +12,8 @@
 #include "engine/term_search.h"
 #include "textstore/code_converter.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 
@@ -21,16 +23,54 @@ namespace {
 constexpr char16_t kSpace = u' ';
 constexpr char16_t kIdeographicSpace = u'\u3000';
 
-using FirstEntryMap = std::unordered_map<std::uint32_t, std::size_t>;
+// Page -> index of its first entry in the result arrays. A dense table when
+// the page identifiers are small (they are below the page count in sound
+// data), a hash map otherwise.
+class FirstEntryMap {
+public:
+    static constexpr std::size_t kNone = SIZE_MAX;
 
-FirstEntryMap MapFirstEntries(const std::vector<std::uint32_t>& pages)
-{
-    FirstEntryMap map;
-    map.reserve(pages.size());
-    for (std::size_t i = 0; i < pages.size(); ++i)
-        map.try_emplace(pages[i], i);
-    return map;
-}
+    FirstEntryMap(const std::vector<std::uint32_t>& results, std::span<const std::uint32_t> incoming)
+    {
+        std::uint32_t largest = 0;
+        for (std::uint32_t page : results)
+            largest = std::max(largest, page);
+        for (std::uint32_t page : incoming)
+            largest = std::max(largest, page);
+        m_bDense = largest < kDenseLimit;
+        if (m_bDense)
+            m_dense.assign(std::size_t{largest} + 1, kNone);
+        else
+            m_sparse.reserve(results.size() + incoming.size());
+        for (std::size_t i = 0; i < results.size(); ++i)
+            Add(results[i], i);
+    }
+
+    std::size_t Find(std::uint32_t page) const
+    {
+        if (m_bDense)
+            return m_dense[page];
+        const auto it = m_sparse.find(page);
+        return it == m_sparse.end() ? kNone : it->second;
+    }
+
+    // Records index for page unless the page has an entry already.
+    void Add(std::uint32_t page, std::size_t index)
+    {
+        if (m_bDense) {
+            if (m_dense[page] == kNone)
+                m_dense[page] = index;
+        } else {
+            m_sparse.try_emplace(page, index);
+        }
+    }
+
+private:
+    static constexpr std::uint32_t kDenseLimit = 1u << 22;
+    bool m_bDense = false;
+    std::vector<std::size_t> m_dense;
+    std::unordered_map<std::uint32_t, std::size_t> m_sparse;
+};
 
 void ReportScanFault(const ScanFault& fault)
 {
@@ -62,25 +102,26 @@ int CIndex::CheckKeyword(std::u16string_view keyword)
 void CIndex::Combine(std::span<const std::uint32_t> pages, std::span<const std::uint32_t> counts, int mode)
 {
     if (mode == kSearchUnite) {
-        FirstEntryMap first = MapFirstEntries(m_arrPages);
+        FirstEntryMap first(m_arrPages, pages);
         for (std::size_t i = 0; i < pages.size(); ++i) {
-            const auto [it, added] = first.try_emplace(pages[i], m_arrPages.size());
-            if (added) {
+            const std::size_t at = first.Find(pages[i]);
+            if (at == FirstEntryMap::kNone) {
+                first.Add(pages[i], m_arrPages.size());
                 m_arrPages.push_back(pages[i]);
                 m_arrCounts.push_back(counts[i]);
             } else {
-                m_arrCounts[it->second] += counts[i];
+                m_arrCounts[at] += counts[i];
             }
         }
     } else if (mode == kSearchIntersect) {
-        const FirstEntryMap first = MapFirstEntries(m_arrPages);
+        const FirstEntryMap first(m_arrPages, pages);
         std::vector<std::uint32_t> keptPages, keptCounts;
         for (std::size_t i = 0; i < pages.size(); ++i) {
-            const auto it = first.find(pages[i]);
-            if (it == first.end())
+            const std::size_t at = first.Find(pages[i]);
+            if (at == FirstEntryMap::kNone)
                 continue;
             keptPages.push_back(pages[i]);
-            keptCounts.push_back(counts[i] + m_arrCounts[it->second]);
+            keptCounts.push_back(counts[i] + m_arrCounts[at]);
         }
         m_arrPages = std::move(keptPages);
         m_arrCounts = std::move(keptCounts);

@@ -61,6 +61,28 @@ public:
         return true;
     }
 
+    // Reads what is left of the current position list and returns how many
+    // numbers it held (0 on a malformed list; the stream is then failed).
+    std::uint32_t CountPositions()
+    {
+        std::uint32_t count = 0;
+        while (m_nRemaining > 0) {
+            std::uint8_t b0 = 0;
+            if (!m_stream.ReadByte(b0))
+                return 0;
+            const std::uint32_t length = PostingStream::NumberLength(b0);
+            if (m_nRemaining < length) {
+                m_stream.Fail(StreamFault::BadRecord);
+                return 0;
+            }
+            m_nRemaining -= length;
+            if (length > 1 && !m_stream.Skip(length - 1))
+                return 0;
+            ++count;
+        }
+        return count;
+    }
+
     // Skips what is left of the current position list.
     bool SkipPositions()
     {

@@ -19,7 +19,6 @@ bool IsSurrogatePair(std::u16string_view s, std::size_t i)
 
 struct TermCursor {
     PostingCursor posting;
-    std::uint32_t aligned = 0;
     std::uint32_t lastPage = 0;
     std::uint32_t termPosition = 0;
     std::uint32_t key = 0;
@@ -35,11 +34,15 @@ public:
 private:
     enum class PageEnd { UsedUp, Damaged };
     PageEnd SearchPage(std::uint32_t page, std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts);
+    PageEnd SearchPhrasePage(std::uint32_t page, std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts);
     std::uint32_t LargestAligned(std::uint32_t endCursor) const;
     bool Fault(const TermCursor& cursor, ScanFault& fault) const;
 
     const TermPlan& m_plan;
     std::vector<TermCursor> m_cursors;
+    // aligned of each cursor: its character's position plus the number of
+    // term positions after it (the place where the term would end)
+    std::vector<std::uint32_t> m_aligned;
     bool m_bGap = false; // the gap flag: kept from pass to pass, clear at the start of the term
 };
 
@@ -55,6 +58,7 @@ TermScan::TermScan(const TermPlan& plan, const PostingTables& tables) : m_plan(p
         cursor.key = spec.key;
         m_cursors.push_back(std::move(cursor));
     }
+    m_aligned.assign(m_cursors.size(), 0);
 }
 
 bool TermScan::Fault(const TermCursor& cursor, ScanFault& fault) const
@@ -67,9 +71,9 @@ bool TermScan::Fault(const TermCursor& cursor, ScanFault& fault) const
 
 std::uint32_t TermScan::LargestAligned(std::uint32_t endCursor) const
 {
-    std::uint32_t largest = m_cursors[0].aligned;
+    std::uint32_t largest = m_aligned[0];
     for (std::uint32_t i = 1; i < endCursor; ++i)
-        largest = std::max(largest, m_cursors[i].aligned);
+        largest = std::max(largest, m_aligned[i]);
     return largest;
 }
 
@@ -115,12 +119,24 @@ TermScan::PageEnd TermScan::SearchPage(std::uint32_t page, std::vector<std::uint
     const std::uint32_t positions = m_plan.termPositions;
     const std::vector<TermSegment>& segments = m_plan.segments;
     const auto cursorCount = static_cast<std::uint32_t>(m_cursors.size());
-    for (TermCursor& cursor : m_cursors) {
+    for (std::size_t i = 0; i < m_cursors.size(); ++i) {
         std::uint32_t first = 0;
-        if (!cursor.posting.ReadPosition(first))
+        if (!m_cursors[i].posting.ReadPosition(first))
             return PageEnd::Damaged;
-        cursor.aligned = (positions - cursor.termPosition - 1) + first;
+        m_aligned[i] = (positions - m_cursors[i].termPosition - 1) + first;
     }
+    if (cursorCount == 1) {
+        // One character: every position is a place (each pass finds one and
+        // steps to the next), so the count is the number of positions.
+        const std::uint32_t more = m_cursors[0].posting.CountPositions();
+        if (m_cursors[0].posting.Stream().Failed())
+            return PageEnd::Damaged;
+        pages.push_back(page);
+        counts.push_back(1 + more);
+        return PageEnd::UsedUp;
+    }
+    if (segments.size() == 1)
+        return SearchPhrasePage(page, pages, counts);
     std::uint32_t count = 0;
     for (;;) {
         bool ok = true;
@@ -129,7 +145,7 @@ TermScan::PageEnd TermScan::SearchPage(std::uint32_t page, std::vector<std::uint
         // Phrase test: the cursors of a segment stand at their distances in the term.
         for (std::size_t s = 0; s < segments.size() && ok; ++s) {
             for (std::uint32_t i = segments[s].begin + 1; i < segments[s].end; ++i) {
-                if (m_cursors[i].aligned != m_cursors[i - 1].aligned) {
+                if (m_aligned[i] != m_aligned[i - 1]) {
                     ok = false;
                     failing = s;
                     goal = LargestAligned(segments[s].end);
@@ -140,8 +156,8 @@ TermScan::PageEnd TermScan::SearchPage(std::uint32_t page, std::vector<std::uint
         // Gap test: each segment begins after the previous one and at most 300 later.
         if (ok) {
             for (std::size_t f = 0; f + 1 < segments.size(); ++f) {
-                const std::uint32_t a = m_cursors[segments[f].end - 1].aligned;
-                const std::uint32_t b = m_cursors[segments[f + 1].begin].aligned;
+                const std::uint32_t a = m_aligned[segments[f].end - 1];
+                const std::uint32_t b = m_aligned[segments[f + 1].begin];
                 m_bGap = false;
                 if (b < a) {
                     ok = false;
@@ -174,21 +190,70 @@ TermScan::PageEnd TermScan::SearchPage(std::uint32_t page, std::vector<std::uint
         const std::uint32_t first = (m_bGap || failing == 0) ? 0 : segments[failing].begin;
         bool moved = false;
         for (std::uint32_t i = first; i < cursorCount; ++i) {
-            TermCursor& cursor = m_cursors[i];
-            if (cursor.aligned >= goal)
+            if (m_aligned[i] >= goal)
                 continue;
-            if (cursor.posting.Remaining() == 0)
+            PostingCursor& posting = m_cursors[i].posting;
+            if (posting.Remaining() == 0)
                 return PageEnd::UsedUp;
             std::uint32_t delta = 0;
-            if (!cursor.posting.ReadPosition(delta))
+            if (!posting.ReadPosition(delta))
                 return PageEnd::Damaged;
-            if (cursor.aligned > UINT32_MAX - delta)
+            if (m_aligned[i] > UINT32_MAX - delta)
                 return PageEnd::UsedUp; // positions beyond any page: nothing more to find
-            cursor.aligned += delta;
+            m_aligned[i] += delta;
             moved = true;
         }
         if (!moved)
             return PageEnd::UsedUp;
+    }
+}
+
+// The page search of a term without "*": one segment, so there is no gap test
+// (and the gap flag stays clear). Each pass: the goal is the largest aligned
+// value; all cursors equal is a place, which moves the goal one on; every
+// cursor below the goal reads its next position. A cursor still below the
+// goal after one read would be below the next pass's goal too (that goal is
+// at least this one) and no place can be found while it lags, so it reads on
+// until it reaches the goal: the same places, with fewer passes.
+TermScan::PageEnd TermScan::SearchPhrasePage(std::uint32_t page, std::vector<std::uint32_t>& pages,
+                                             std::vector<std::uint32_t>& counts)
+{
+    const std::size_t n = m_cursors.size();
+    std::uint32_t count = 0;
+    for (;;) {
+        std::uint32_t goal = m_aligned[0];
+        std::uint32_t least = goal;
+        for (std::size_t i = 1; i < n; ++i) {
+            goal = std::max(goal, m_aligned[i]);
+            least = std::min(least, m_aligned[i]);
+        }
+        if (least == goal) {
+            if (count == 0) {
+                pages.push_back(page);
+                counts.push_back(1);
+                count = 1;
+            } else {
+                counts.back() = ++count;
+            }
+            if (goal == UINT32_MAX)
+                return PageEnd::UsedUp;
+            goal += 1;
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            PostingCursor& posting = m_cursors[i].posting;
+            std::uint32_t aligned = m_aligned[i];
+            while (aligned < goal) {
+                if (posting.Remaining() == 0)
+                    return PageEnd::UsedUp;
+                std::uint32_t delta = 0;
+                if (!posting.ReadPosition(delta))
+                    return PageEnd::Damaged;
+                if (aligned > UINT32_MAX - delta)
+                    return PageEnd::UsedUp;
+                aligned += delta;
+            }
+            m_aligned[i] = aligned;
+        }
     }
 }
 

@@ -56,6 +56,8 @@ QAction* CMainFrame::AddCommand(int id, const QString& text, const QString& tip)
 {
     auto* action = new QAction(text, this);
     action->setData(id);
+    // Pictures belong to the toolbar buttons; the menus show text only.
+    action->setIconVisibleInMenu(false);
     if (!tip.isEmpty())
         action->setToolTip(tip);
     connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });

@@ -123,6 +123,7 @@ public:
             for (const Position& p : term)
                 keyword += p.bytes.front();
             m_writer.AddKeyword(keyword);
+            m_firstSpellings.push_back(std::move(keyword));
         }
         for (std::size_t k = m_terms.size(); k-- > 0;)
             if (!WalkTerm(k))
@@ -199,16 +200,16 @@ private:
                 ++valid;
             std::size_t advance = valid;
             if (valid == n) {
+                // Every segment of this spelling occurs in order in the text
+                // cell, as the states show: its pass may mark something.
                 advance = n - 1;
-                if (!SpellsLaterTerm(k)) {
-                    keyword.clear();
-                    for (std::size_t i = 0; i < n; ++i)
-                        keyword += term[i].bytes[m_choice[i]];
-                    const std::uint64_t before = m_writer.Revision();
-                    m_writer.AddKeyword(keyword);
-                    m_work += m_writer.TextCell().size() / 64 + 1;
-                    if (m_writer.Revision() != before)
-                        m_work += m_writer.Page().size();
+                keyword.clear();
+                for (std::size_t i = 0; i < n; ++i)
+                    keyword += term[i].bytes[m_choice[i]];
+                if (!SpellsLaterTerm(k) &&
+                    std::find(m_firstSpellings.begin(), m_firstSpellings.end(), keyword) == m_firstSpellings.end()) {
+                    m_writer.RunPass(keyword);
+                    m_work += m_writer.Page().size();
                 }
             }
             if (m_work > kVariantWorkLimit)
@@ -231,6 +232,7 @@ private:
     HitPageWriter& m_writer;
     std::vector<std::size_t> m_choice;
     std::vector<PrefixState> m_states;
+    std::vector<std::string> m_firstSpellings; // handed out first, one per term
     std::uint64_t m_work = 0;
 };
 

@@ -23,11 +23,17 @@
 //   run, and a whole family of spellings is dropped as soon as the prefix it
 //   shares does not occur. Spellings are visited term by term in the order a
 //   plain expansion would first produce them; a term repeated from another
-//   term's spellings is recognised from the groups, not from a list. The work
-//   done is at most kVariantWorkLimit steps (a step: one candidate position
-//   checked, or 64 bytes of text scanned, or one pass counted by its page
-//   size); when the limit is reached the remaining spellings are not marked
-//   and the page keeps the marks made so far.
+//   term's spellings is recognised from the groups, not from a list, so
+//   memory stays at the keyword's candidate positions in one text cell. The
+//   work done is at most kVariantWorkLimit steps (a step: one candidate
+//   position checked, 64 bytes of text scanned, or one byte of page in a
+//   marking pass). No page of the demo corpus comes near it (the slowest
+//   render with keywords of 12 characters takes about 10 ms); a page made to
+//   defeat the walk, every member of an 11-member group everywhere and a
+//   keyword of six of them joined by "*", reaches it after about 30 ms
+//   (bench/render_bench.cpp). When the limit is reached the remaining
+//   spellings are not marked; the page keeps the marks made so far, and the
+//   caller is told.
 //
 //   That walk needs every position of the keyword to be either a separator
 //   with only separator alternatives or a character without separator
@@ -47,7 +53,7 @@
 namespace vesk {
 
 inline constexpr std::size_t kMaxVariantSpellings = 65536;
-inline constexpr std::uint64_t kVariantWorkLimit = 20'000'000;
+inline constexpr std::uint64_t kVariantWorkLimit = 4'000'000;
 
 // The variant spellings of keyword in order, at most kMaxVariantSpellings.
 // An empty keyword gives one empty spelling.

@@ -8,6 +8,32 @@ namespace {
 
 constexpr std::size_t kQuestionBytes = 3; // one CJK character in UTF-8
 
+// The first occurrence of a needle at or after a position, remembered. The
+// walk only ever searches from positions that do not decrease, so an answer
+// at or after the new start is still the first one there; each stretch of
+// text is scanned about once per needle instead of once per attempt.
+class NextOccurrence {
+public:
+    NextOccurrence(std::string_view text, std::string_view needle) : m_text(text), m_needle(needle) {}
+
+    // Like text.find(needle, from), with text.size() for "not found".
+    std::size_t From(std::size_t from)
+    {
+        if (!m_known || (m_at < from && m_at != m_text.size())) {
+            const std::size_t at = m_text.find(m_needle, from);
+            m_at = at == std::string_view::npos ? m_text.size() : at;
+            m_known = true;
+        }
+        return m_at;
+    }
+
+private:
+    std::string_view m_text;
+    std::string_view m_needle;
+    std::size_t m_at = 0;
+    bool m_known = false;
+};
+
 } // namespace
 
 void BuildPattern(std::string_view keyword, Pattern& pattern)
@@ -63,11 +89,13 @@ std::int32_t MarkPattern(std::string_view text, const Pattern& pattern, std::str
         return 0;
     }
     const std::size_t end = text.size();
-    auto find = [&](std::string_view what, std::size_t from) {
-        const std::size_t at = text.find(what, from);
-        return at == std::string_view::npos ? end : at;
-    };
     auto clampToEnd = [&](std::size_t at) { return std::min(at, end); };
+    std::vector<NextOccurrence> segments;
+    segments.reserve(pattern.size());
+    for (const Seg& seg : pattern)
+        segments.emplace_back(text, seg.bytes);
+    NextOccurrence paragraph(text, kParagraphTag);
+    NextOccurrence heading(text, kHeadingTag);
 
     std::int32_t hits = 0;
     std::size_t last = 0;
@@ -78,10 +106,11 @@ std::int32_t MarkPattern(std::string_view text, const Pattern& pattern, std::str
         found.clear();
         // Every segment is tried, even after an earlier one failed; a failed
         // attempt still moves pos on.
-        for (const Seg& seg : pattern) {
+        for (std::size_t i = 0; i < pattern.size(); ++i) {
+            const Seg& seg = pattern[i];
             const std::size_t len = seg.bytes.size();
             if (seg.kind == Seg::kFirst) {
-                const std::size_t m = find(seg.bytes, pos);
+                const std::size_t m = segments[i].From(pos);
                 if (m != end) {
                     found.push_back(m);
                     pos = clampToEnd(m + len);
@@ -91,9 +120,9 @@ std::int32_t MarkPattern(std::string_view text, const Pattern& pattern, std::str
             } else if (seg.kind == Seg::kAfterStar) {
                 if (pos == end)
                     continue;
-                const std::size_t m = find(seg.bytes, pos);
-                const std::size_t p = find(kParagraphTag, pos);
-                const std::size_t h = find(kHeadingTag, pos);
+                const std::size_t m = segments[i].From(pos);
+                const std::size_t p = paragraph.From(pos);
+                const std::size_t h = heading.From(pos);
                 if (p < m) {
                     pos = clampToEnd(p + kParagraphTag.size());
                 } else if (h < m) {
@@ -109,7 +138,7 @@ std::int32_t MarkPattern(std::string_view text, const Pattern& pattern, std::str
                 if (pos == end || gap >= end - pos)
                     continue;
                 const std::size_t g = pos + gap;
-                const std::size_t m = find(seg.bytes, g);
+                const std::size_t m = segments[i].From(g);
                 if (m == g) {
                     found.push_back(g);
                     pos = clampToEnd(g + len);

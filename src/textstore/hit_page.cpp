@@ -87,6 +87,18 @@ void HitPageWriter::AddKeyword(std::string_view keyword)
     BuildPattern(keyword, pattern);
     if (m_started && !MayHaveHit(pattern))
         return;
+    RunPattern(pattern);
+}
+
+void HitPageWriter::RunPass(std::string_view keyword)
+{
+    Pattern pattern;
+    BuildPattern(keyword, pattern);
+    RunPattern(pattern);
+}
+
+void HitPageWriter::RunPattern(const Pattern& pattern)
+{
     std::string next;
     next.reserve(m_page.size() + 1024);
     const std::int32_t before = m_anchors;

@@ -65,6 +65,9 @@ public:
 
     // Runs the pass for one UTF-8 keyword, unless it is skipped.
     void AddKeyword(std::string_view keyword);
+    // Runs the pass for a keyword the caller knows to be new and to have its
+    // segments in order in the current text cell; it is not remembered.
+    void RunPass(std::string_view keyword);
 
     // False when a keyword beginning with these UTF-8 literal bytes (the
     // pattern of a keyword prefix) cannot mark anything in the current text
@@ -84,6 +87,8 @@ public:
     const std::string& Page() const { return m_page; }
 
 private:
+    void RunPattern(const Pattern& pattern);
+
     std::string m_page;
     std::string m_textCell;
     std::unordered_set<std::string> m_seen;

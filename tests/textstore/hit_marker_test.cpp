@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/reference_hit_page.h"
+
 using namespace vesk;
 
 namespace {
@@ -174,5 +176,35 @@ TEST(MayHaveHit, RequiresEverySegmentInOrder)
         if (!c.may) {
             EXPECT_EQ(MarkText(c.text, c.keyword).hits, 0);
         }
+    }
+}
+
+// The walk remembers where each segment and tag occurs next instead of
+// searching again on every attempt; drawn texts and keywords check it against
+// the plain walk.
+TEST(MarkHits, MatchesThePlainWalkOnDrawnCases)
+{
+    const char* textPieces[] = {"甲", "乙", "丙", "中", "<p>", "<h4>", "<br>", "x"};
+    const char* keywordPieces[] = {"甲", "乙", "丙", "?", "*", "x"};
+    std::uint32_t seed = 7;
+    auto draw = [&](std::uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        std::string text, keyword;
+        for (std::uint32_t i = 0, n = draw(30); i < n; ++i)
+            text += textPieces[draw(std::size(textPieces))];
+        for (std::uint32_t i = 0, n = 1 + draw(6); i < n; ++i)
+            keyword += keywordPieces[draw(std::size(keywordPieces))];
+        Pattern pattern;
+        BuildPattern(keyword, pattern);
+        std::string expected, marked;
+        std::int32_t expectedCounter = 0, counter = 0;
+        const std::int32_t expectedHits =
+            vesk::testing::ReferenceMarkPattern(text, pattern, expected, expectedCounter);
+        ASSERT_EQ(MarkPattern(text, pattern, marked, counter), expectedHits) << text << " / " << keyword;
+        ASSERT_EQ(marked, expected) << text << " / " << keyword;
+        ASSERT_EQ(counter, expectedCounter);
     }
 }

@@ -24,3 +24,6 @@ add_custom_command(TARGET vesk POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different
           ${PROJECT_SOURCE_DIR}/resources/help/help.html
           $<TARGET_FILE_DIR:vesk>/help.html)
+
+install(TARGETS vesk RUNTIME DESTINATION bin)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/help/help.html DESTINATION bin)

@@ -17,6 +17,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QMenuBar>
+#include <QSettings>
 #include <QTemporaryDir>
 
 namespace cmd = vesk::cmd;
@@ -27,6 +28,7 @@ private slots:
     void init()
     {
         vesk::SetMessageBoxInterceptor([this](const QString& text) { m_messages << text; });
+        QSettings().remove(QStringLiteral("SplitterWnd"));  // every window starts at 260
         vesk::CMainFrame::Paths paths;
         paths.dataFolder = m_data.path().toStdString();
         paths.programFolder = m_data.path().toStdString();

@@ -1,11 +1,12 @@
 #pragma once
-// main() for the window tests: an offscreen application whose settings go
-// to Qt's test location and whose temporary files go to a fresh folder that
-// is removed afterwards, so a test run never touches the user's own.
+// main() for the window tests: an offscreen application whose settings and
+// temporary files go to a fresh folder of its own that is removed afterwards,
+// so a test run never touches the user's own nor another test's.
 #include "window/app_strings.h"
 #include "window/resource_ids.h"
 
 #include <QApplication>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -28,6 +29,8 @@
         QApplication app(argc, argv);                                               \
         QApplication::setApplicationName(vesk::kAppTitle);                          \
         QApplication::setOrganizationName(vesk::kSettingsOrganisation);             \
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,           \
+                           QString::fromStdString(pattern));                        \
         vesk::InitResources();                                                      \
         TestClass test;                                                             \
         const int result = QTest::qExec(&test, argc, argv);                         \

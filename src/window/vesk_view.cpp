@@ -18,6 +18,8 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QRegularExpression>
+#include <QStringDecoder>
 #include <QScrollBar>
 #include <QUrl>
 
@@ -88,6 +90,28 @@ void CVeskView::Navigate(const QString& location)
         verticalScrollBar()->setValue(0);
     else
         scrollToAnchor(anchor);
+}
+
+QString CVeskView::AdaptPageForView(const QString& html)
+{
+    static const QRegularExpression tableHeight(
+        QStringLiteral("(<table\\b[^>]*?)\\s+height\\s*=\\s*(\"?)\\d+%?\\2(?=[\\s>])"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString adapted = html;
+    adapted.replace(tableHeight, QStringLiteral("\\1"));
+    return adapted;
+}
+
+QVariant CVeskView::loadResource(int type, const QUrl& name)
+{
+    QVariant data = QTextBrowser::loadResource(type, name);
+    if (type != QTextDocument::HtmlResource || data.userType() != QMetaType::QByteArray)
+        return data;
+    const QByteArray bytes = data.toByteArray();
+    QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
+    if (!decoder.isValid())
+        decoder = QStringDecoder(QStringDecoder::Utf8);
+    return AdaptPageForView(decoder(bytes));
 }
 
 void CVeskView::CopyLimited()

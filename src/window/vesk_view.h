@@ -39,7 +39,12 @@ public:
     // returns whether it was shown.
     bool PopupContextMenu(const QPoint& globalPos);
 
+    // A page's HTML as this view shows it: a table's height is a least
+    // height, as browsers take it, not a fixed one that cuts the text off.
+    static QString AdaptPageForView(const QString& html);
+
 protected:
+    QVariant loadResource(int type, const QUrl& name) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 namespace {
@@ -78,6 +79,39 @@ private slots:
         m_view->Navigate(QStringLiteral("about:blank"));
         RightClick(*m_view);
         QVERIFY(QApplication::activePopupWidget() == nullptr);
+    }
+
+    void longPageInAFixedHeightTableScrollsToTheAnchor()
+    {
+        QTemporaryDir dir;
+        QString body = QStringLiteral("<TABLE border=1 height=100 width=300><tr><TD height=100>");
+        for (int line = 0; line < 200; ++line)
+            body += QStringLiteral("<p>第%1行</p>").arg(line);
+        body += QStringLiteral("<p><a name=\"0001\"></a><b>明月</b></p></TD></tr></TABLE>");
+        const QString path = WritePage(dir, QStringLiteral("windows1.html"), body);
+        m_view->Navigate(path + QStringLiteral("#0001"));
+        // The whole text is there to scroll through, and the view stands near the end.
+        QVERIFY(m_view->verticalScrollBar()->maximum() > 1000);
+        QTRY_VERIFY(m_view->verticalScrollBar()->value() > m_view->verticalScrollBar()->maximum() / 2);
+        m_view->Navigate(path);
+        QCOMPARE(m_view->verticalScrollBar()->value(), 0);
+    }
+
+    void tableHeightIsDroppedOnlyFromTables_data()
+    {
+        QTest::addColumn<QString>("html");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("bare") << "<TABLE border=1 height=477 width=635>" << "<TABLE border=1 width=635>";
+        QTest::newRow("quoted, last") << "<table height=\"50%\">" << "<table>";
+        QTest::newRow("cell kept") << "<td height=477>" << "<td height=477>";
+        QTest::newRow("text kept") << "<p>height=5</p>" << "<p>height=5</p>";
+    }
+
+    void tableHeightIsDroppedOnlyFromTables()
+    {
+        QFETCH(QString, html);
+        QFETCH(QString, expected);
+        QCOMPARE(vesk::CVeskView::AdaptPageForView(html), expected);
     }
 
     void rewrittenFileIsReadAgain()

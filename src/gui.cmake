@@ -19,11 +19,13 @@ target_compile_definitions(vesk_gui PRIVATE VESK_VERSION="${PROJECT_VERSION}")
 add_executable(vesk ${CMAKE_CURRENT_SOURCE_DIR}/window/main.cpp)
 target_link_libraries(vesk PRIVATE vesk_gui)
 
-# The user manual lies beside the program, where the help command looks for it.
+# The user manual and the start-up picture lie beside the program in the
+# build tree (installed, in share/vesk), where the program looks for them.
 add_custom_command(TARGET vesk POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different
           ${PROJECT_SOURCE_DIR}/resources/help/help.html
-          $<TARGET_FILE_DIR:vesk>/help.html)
+          ${PROJECT_SOURCE_DIR}/resources/bitmaps/splash.png
+          $<TARGET_FILE_DIR:vesk>)
 
 install(TARGETS vesk RUNTIME DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/help/help.html DESTINATION bin)

@@ -27,5 +27,7 @@ inline const QString kHitFileName2 = QStringLiteral("windows2.html");
 // the executable.
 inline const QString kHelpFileName = QStringLiteral("help.html");
 inline const QString kCompanionProgramName = QStringLiteral("end");
+// The start-up picture, found like the user manual.
+inline const QString kSplashFileName = QStringLiteral("splash.png");
 
 } // namespace vesk

@@ -1,9 +1,12 @@
 #include "window/main_frame.h"
 
 #include "pane/left_form.h"
+#include "window/about_dlg.h"
 #include "window/app_strings.h"
 #include "window/command_ids.h"
+#include "window/program_files.h"
 #include "window/scroll_tool_bar.h"
+#include "window/splash_wnd.h"
 #include "window/st_splitter_wnd.h"
 #include "window/vesk_view.h"
 
@@ -26,6 +29,10 @@ constexpr int kSeparator = 0;
 CMainFrame::CMainFrame(const Paths& paths, QWidget* parent) : QMainWindow(parent), m_paths(paths)
 {
     setObjectName(QStringLiteral("mainFrame"));
+    // The start-up picture covers the screen while the window is built.
+    const std::filesystem::path splash =
+        FindProgramFile(m_paths.programFolder, kSplashFileName.toStdString());
+    CSplashWnd::ShowSplash(this, QString::fromStdString(splash.string()));
     CreateActions();
     CreateMenus();
     CreateAccelerators();
@@ -166,6 +173,7 @@ void CMainFrame::InstallHandlers()
     InstallViewHandlers();
     SetCommandHandler(cmd::Exit, [this] { close(); });
     SetCommandHandler(cmd::Help, [this] { OnHelp(); });
+    SetCommandHandler(cmd::About, [this] { OnAbout(); });
     SetCommandHandler(cmd::FullDisplay, [this] { m_splitter->ToggleSide(0); });
     SetCommandHandler(cmd::NextPane, [this] { m_splitter->ActivateNextPane(false); });
     SetCommandHandler(cmd::PrevPane, [this] { m_splitter->ActivateNextPane(true); });
@@ -238,11 +246,17 @@ void CMainFrame::RefreshCommandStates()
 
 void CMainFrame::OnHelp()
 {
-    const QString path =
-        QString::fromStdString((m_paths.programFolder / kHelpFileName.toStdString()).string());
     // A missing manual is passed over in silence.
-    if (QFileInfo::exists(path))
-        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    const std::filesystem::path path =
+        FindProgramFile(m_paths.programFolder, kHelpFileName.toStdString());
+    if (!path.empty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path.string())));
+}
+
+void CMainFrame::OnAbout()
+{
+    CAboutDlg box(this);
+    box.exec();
 }
 
 } // namespace vesk

@@ -66,6 +66,7 @@ private:
     void InstallViewHandlers();
     bool ViewIsActive() const;
     void OnHelp();
+    void OnAbout();
 
     Paths m_paths;
     ST_SplitterWnd* m_splitter = nullptr;

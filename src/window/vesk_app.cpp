@@ -68,6 +68,11 @@ bool CVeskApp::InitInstance()
     InstallCoreReportHandler();
     QuitOnTerminationSignals(*this);
 
+    // Every event is offered to the start-up picture first, so the press
+    // that hides it does nothing else.
+    CSplashWnd::AllowSplash(m_bShowSplash);
+    installEventFilter(&m_splashFilter);
+
     m_doc.OnNewDocument();
     CMainFrame::Paths paths;
     paths.dataFolder = m_dataFolder;

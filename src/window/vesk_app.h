@@ -3,6 +3,7 @@
 // loads Qt's Japanese translations, makes the document and the main window
 // and shows it maximised. At the end it starts the companion program "end"
 // beside the executable when there is one.
+#include "window/splash_wnd.h"
 #include "window/vesk_doc.h"
 
 #include <QApplication>
@@ -39,6 +40,7 @@ private:
     std::filesystem::path m_dataFolder;
     std::filesystem::path m_programFolder;
     QTranslator m_qtTranslator;
+    SplashMessageFilter m_splashFilter;
     CVeskDoc m_doc;
     std::unique_ptr<CMainFrame> m_pMainFrame;
 };

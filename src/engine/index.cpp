@@ -82,6 +82,7 @@ void CIndex::Close()
     m_pLastPage = {};
     m_pBlockLink = {};
     m_nBlockLinks = 0;
+    m_skipTables.Clear();
     m_dataMap.Close();
     m_fileList.Close();
     m_bOpen = false;

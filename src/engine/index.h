@@ -16,6 +16,8 @@
 // tables or the mapped data ends that term with no hits and a diagnostic.
 // A closed index finds nothing.
 #include "engine/mapped_file.h"
+#include "engine/skip_table.h"
+#include "engine/term_search.h"
 #include "engine/variant_table.h"
 #include "textstore/file_list.h"
 
@@ -70,6 +72,9 @@ public:
     int SearchAnd(std::u16string& keyword, bool useVariants);
     int SearchOr(std::u16string& keyword, bool useVariants);
     int SearchTerm(std::u16string_view term, int mode, bool useVariants);
+    // How terms are scanned (term_search.h); both methods give the same
+    // results, the step-by-step one serves as the yardstick.
+    void SetScanMethod(ScanMethod method) { m_scanMethod = method; }
 
     // Page access, forwarded to the page store.
     std::int32_t GetHeaderValue() const { return m_fileList.GetHeaderValue(); }
@@ -122,6 +127,8 @@ private:
     void Combine(std::span<const std::uint32_t> pages, std::span<const std::uint32_t> counts, int mode);
 
     MappedFile m_dataMap;
+    SkipTables m_skipTables; // made as searches need them, dropped by Close
+    ScanMethod m_scanMethod = ScanMethod::Fast;
     bool m_bOpen = false;
 };
 

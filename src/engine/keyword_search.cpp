@@ -147,8 +147,8 @@ int CIndex::SearchTerm(std::u16string_view term, int mode, bool useVariants)
     }
     std::vector<std::uint32_t> pages, counts;
     ScanFault fault;
-    const PostingTables tables{PostingData(), FirstBlocks(), LastPages(), BlockLinks()};
-    if (!ScanTerm(plan, tables, pages, counts, fault)) {
+    const PostingTables tables{PostingData(), FirstBlocks(), LastPages(), BlockLinks(), &m_skipTables};
+    if (!ScanTerm(plan, tables, pages, counts, fault, m_scanMethod)) {
         ReportScanFault(fault); // the term finds nothing
         pages.clear();
         counts.clear();

@@ -85,7 +85,20 @@ bool PostingStream::ReadByteSlow(std::uint8_t& byte)
     return true;
 }
 
-bool PostingStream::Skip(std::uint32_t n)
+bool PostingStream::MoveTo(const StreamPlace& place)
+{
+    if (m_fault != StreamFault::None)
+        return false;
+    if (!EnterBlock(place.block) || place.offset > m_nBlockEnd) {
+        SetFault(StreamFault::DataEnds);
+        return false;
+    }
+    m_nOffset = place.offset;
+    m_nHopsLeft = place.hopsLeft;
+    return true;
+}
+
+bool PostingStream::SkipSlow(std::uint32_t n)
 {
     if (m_fault != StreamFault::None)
         return false;

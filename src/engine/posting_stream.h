@@ -14,6 +14,7 @@
 // fall inside the mapped bytes, and a walk follows at most as many links as
 // there are blocks, so a cycle cannot hang a search. A failed read leaves the
 // stream failed for good; the caller ends that stream.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -33,6 +34,14 @@ enum class StreamFault : std::uint8_t {
 };
 
 const char* StreamFaultText(StreamFault fault);
+
+// Where a stream stands: enough to return to the same place later (the
+// links still to be followed count too, so the chain bound stays the same).
+struct StreamPlace {
+    std::uint32_t block = 0;
+    std::uint32_t offset = 0;
+    std::uint64_t hopsLeft = 0;
+};
 
 class PostingStream {
 public:
@@ -73,7 +82,14 @@ public:
 
     // Moves on by n bytes; an offset that lands exactly on the end of a block
     // stays there and the next read follows the link.
-    bool Skip(std::uint32_t n);
+    bool Skip(std::uint32_t n)
+    {
+        if (n <= m_nBlockEnd - std::min(m_nOffset, m_nBlockEnd) && m_fault == StreamFault::None) {
+            m_nOffset += n; // stays inside the block (or lands on its end)
+            return true;
+        }
+        return SkipSlow(n);
+    }
 
     void Fail(StreamFault fault) { SetFault(fault); }
     bool Failed() const { return m_fault != StreamFault::None; }
@@ -84,11 +100,31 @@ public:
     // Where in the posting data the fault was met.
     std::uint64_t FaultOffset() const { return m_nFaultAt; }
 
-    // Number of bytes needed by a variable-length number whose first byte is b0.
-    static std::uint32_t NumberLength(std::uint8_t b0) { return b0 < 0x80 ? 1 : b0 < 0xC0 ? 2 : 3; }
+    // Number of bytes needed by a variable-length number whose first byte is
+    // b0: 1 below 0x80, 2 below 0xC0, else 3 (computed without branches).
+    static std::uint32_t NumberLength(std::uint8_t b0)
+    {
+        return 1u + (b0 >> 7) + static_cast<std::uint32_t>((b0 >> 6) == 3);
+    }
+
+    // The bytes of the current block from the read position on; empty at the
+    // end of a block (the next read follows the link) and after a fault.
+    std::span<const std::uint8_t> BlockRest() const
+    {
+        return m_nOffset < m_nBlockEnd ? std::span<const std::uint8_t>(m_pBlock + m_nOffset, m_nBlockEnd - m_nOffset)
+                                       : std::span<const std::uint8_t>();
+    }
+    // Moves on by n bytes inside the current block; n is at most BlockRest().size().
+    void AdvanceInBlock(std::uint32_t n) { m_nOffset += n; }
+
+    StreamPlace Place() const { return {m_nBlock, m_nOffset, m_nHopsLeft}; }
+    // Returns to a place taken earlier from a sound stream over the same data;
+    // false (and the stream failed) when the place names no block or byte of it.
+    bool MoveTo(const StreamPlace& place);
 
 private:
     bool ReadByteSlow(std::uint8_t& byte);
+    bool SkipSlow(std::uint32_t n);
     bool FollowLink();
     bool EnterBlock(std::uint32_t block);
     void SetFault(StreamFault fault);

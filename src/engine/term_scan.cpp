@@ -1,0 +1,315 @@
+// ScanTerm: the cursors of a planned term aligned page by page, and the page
+// search on every page where they all stand (page_search.h).
+#include "engine/page_lists.h"
+#include "engine/page_search.h"
+#include "engine/posting_cursor.h"
+#include "engine/skip_table.h"
+#include "engine/term_search.h"
+
+#include <algorithm>
+
+namespace vesk {
+namespace {
+
+struct TermCursor {
+    PostingCursor posting;
+    std::uint32_t lastPage = 0;
+    std::uint32_t termPosition = 0;
+    std::uint32_t key = 0;
+    const SkipTable* skips = nullptr;
+    bool skipsAsked = false;
+    std::size_t skipHint = 0; // no mark before it lies after the cursor
+    // This page's position list, decoded in one go (fast method). Cursors
+    // of one key stand on the same list: the first of them decodes it and
+    // the others (source) read its numbers.
+    std::size_t source = 0;
+    std::vector<std::uint32_t> numbers; // running sums of the list's numbers
+    std::uint32_t numberCount = 0;
+    std::uint32_t nextNumber = 0;
+    bool damagedAfter = false; // reading number numberCount meets damage
+};
+
+// Positions read from the stream number by number, as the procedure asks.
+class StreamPositions {
+public:
+    explicit StreamPositions(std::vector<TermCursor>& cursors) : m_cursors(cursors) {}
+    bool HasMore(std::size_t i) const { return m_cursors[i].posting.Remaining() != 0; }
+    bool Read(std::size_t i, std::uint32_t& value) { return m_cursors[i].posting.ReadPosition(value); }
+
+private:
+    std::vector<TermCursor>& m_cursors;
+};
+
+// Positions from the lists decoded for the page. A list cut short by damage
+// reports more to read, and the read there fails, as the stream's would.
+class DecodedPositions {
+public:
+    explicit DecodedPositions(std::vector<TermCursor>& cursors) : m_cursors(cursors) {}
+    bool HasMore(std::size_t i) const
+    {
+        const TermCursor& c = m_cursors[i];
+        return c.nextNumber < c.numberCount || c.damagedAfter;
+    }
+    bool Read(std::size_t i, std::uint32_t& value)
+    {
+        TermCursor& c = m_cursors[i];
+        if (c.nextNumber == c.numberCount) {
+            m_nFailed = i;
+            return false;
+        }
+        const std::uint32_t* sums = m_cursors[c.source].numbers.data();
+        value = c.nextNumber == 0 ? sums[0] : sums[c.nextNumber] - sums[c.nextNumber - 1];
+        ++c.nextNumber;
+        return true;
+    }
+    // The cursor whose read failed.
+    std::size_t Failed() const { return m_nFailed; }
+
+private:
+    std::vector<TermCursor>& m_cursors;
+    std::size_t m_nFailed = 0;
+};
+
+// The state of one term's scan over its cursors.
+class TermScan {
+public:
+    TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod method);
+
+    bool Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault);
+
+private:
+    enum class Advance { Reached, Finished, Damaged };
+    Advance AdvanceTo(TermCursor& cursor, std::uint32_t target);
+    bool Leap(TermCursor& cursor, std::uint32_t target);
+    PageEnd SearchPage(std::uint32_t page, std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts);
+    template <class Positions>
+    PageEnd SearchAllCursors(Positions& positions, std::uint32_t page, std::vector<std::uint32_t>& pages,
+                             std::vector<std::uint32_t>& counts);
+    PageEnd SearchDecoded(std::uint32_t page, std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts);
+    PageEnd CountDecodedPlaces(std::uint32_t page, std::vector<std::uint32_t>& pages,
+                               std::vector<std::uint32_t>& counts);
+    bool Fault(const TermCursor& cursor, ScanFault& fault) const;
+
+    const TermPlan& m_plan;
+    const PostingTables& m_tables;
+    const ScanMethod m_method;
+    std::vector<TermCursor> m_cursors;
+    std::vector<std::uint32_t> m_aligned;
+    std::vector<std::uint32_t> m_common; // working space of CountCommonPositions
+    std::vector<AlignedList> m_lists;
+    bool m_bGap = false; // the gap flag: kept from pass to pass, clear at the start of the term
+};
+
+TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod method)
+    : m_plan(plan), m_tables(tables), m_method(method)
+{
+    m_cursors.reserve(plan.cursors.size());
+    for (const TermCursorSpec& spec : plan.cursors) {
+        TermCursor cursor;
+        cursor.posting = PostingCursor(tables.data, tables.links,
+                                       static_cast<std::uint32_t>(tables.firstBlocks[spec.key]));
+        cursor.lastPage = tables.lastPages[spec.key];
+        cursor.termPosition = spec.termPosition;
+        cursor.key = spec.key;
+        cursor.source = m_cursors.size();
+        for (std::size_t i = 0; i < m_cursors.size(); ++i) {
+            if (m_cursors[i].key == spec.key) {
+                cursor.source = i;
+                break;
+            }
+        }
+        m_cursors.push_back(std::move(cursor));
+    }
+    m_aligned.assign(m_cursors.size(), 0);
+}
+
+bool TermScan::Fault(const TermCursor& cursor, ScanFault& fault) const
+{
+    fault.key = cursor.key;
+    fault.offset = cursor.posting.Stream().FaultOffset();
+    fault.fault = cursor.posting.Stream().Fault();
+    return false;
+}
+
+bool TermScan::Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault)
+{
+    for (TermCursor& cursor : m_cursors)
+        if (!cursor.posting.ReadPageHeader())
+            return Fault(cursor, fault);
+    for (;;) {
+        // Align the cursors on the largest page among them.
+        std::uint32_t target = m_cursors[0].posting.Page();
+        bool same = true;
+        for (std::size_t i = 1; i < m_cursors.size(); ++i) {
+            const std::uint32_t page = m_cursors[i].posting.Page();
+            if (page != target) {
+                same = false;
+                target = std::max(target, page);
+            }
+        }
+        if (same) {
+            if (SearchPage(target, pages, counts) == PageEnd::Damaged)
+                for (const TermCursor& cursor : m_cursors)
+                    if (cursor.posting.Stream().Failed())
+                        return Fault(cursor, fault);
+            if (target == UINT32_MAX)
+                return true; // no page can follow
+            target += 1;
+        }
+        for (TermCursor& cursor : m_cursors) {
+            const Advance advance = AdvanceTo(cursor, target);
+            if (advance == Advance::Finished)
+                return true;
+            if (advance == Advance::Damaged)
+                return Fault(cursor, fault);
+        }
+    }
+}
+
+// Moves cursor on to the first record at or after target; Finished when it
+// meets the key's last page before that.
+TermScan::Advance TermScan::AdvanceTo(TermCursor& cursor, std::uint32_t target)
+{
+    std::uint32_t steps = 0;
+    while (cursor.posting.Page() < target) {
+        if (cursor.posting.Page() == cursor.lastPage)
+            return Advance::Finished;
+        if (m_method == ScanMethod::Fast && ++steps >= kSkipStride && Leap(cursor, target))
+            continue;
+        if (!cursor.posting.NextRecord())
+            return Advance::Damaged;
+    }
+    return Advance::Reached;
+}
+
+// A cursor that has walked a stride of records and still lags: the key's skip
+// table (made now if need be) takes it to the last marked record before
+// target. True when it has moved.
+bool TermScan::Leap(TermCursor& cursor, std::uint32_t target)
+{
+    if (!cursor.skipsAsked) {
+        cursor.skipsAsked = true;
+        if (m_tables.skipTables != nullptr)
+            cursor.skips = m_tables.skipTables->Find(cursor.key, m_tables.data, m_tables.links,
+                                                     m_tables.firstBlocks[cursor.key], cursor.lastPage);
+    }
+    if (cursor.skips == nullptr || cursor.skips->NextMarkPage(cursor.skipHint) >= target)
+        return false;
+    const CursorMark* mark = cursor.skips->LastBefore(target, cursor.skipHint);
+    if (mark == nullptr || mark->page <= cursor.posting.Page())
+        return false;
+    // A mark taken from the same stream names a place inside it; should it
+    // not, the stream is failed and the next step reports it.
+    return cursor.posting.Restore(*mark);
+}
+
+PageEnd TermScan::SearchPage(std::uint32_t page, std::vector<std::uint32_t>& pages,
+                                       std::vector<std::uint32_t>& counts)
+{
+    if (m_cursors.size() == 1) {
+        // One character: every position is a place (each pass finds one and
+        // steps to the next), so the count is the number of positions.
+        PostingCursor& posting = m_cursors[0].posting;
+        std::uint32_t first = 0;
+        if (!posting.ReadPosition(first))
+            return PageEnd::Damaged;
+        const std::uint32_t more = posting.CountPositions();
+        if (posting.Stream().Failed())
+            return PageEnd::Damaged;
+        pages.push_back(page);
+        counts.push_back(1 + more);
+        return PageEnd::UsedUp;
+    }
+    if (m_method == ScanMethod::Fast)
+        return SearchDecoded(page, pages, counts);
+    StreamPositions positions(m_cursors);
+    return SearchAllCursors(positions, page, pages, counts);
+}
+
+template <class Positions>
+PageEnd TermScan::SearchAllCursors(Positions& positions, std::uint32_t page,
+                                             std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts)
+{
+    const std::uint32_t termPositions = m_plan.termPositions;
+    for (std::size_t i = 0; i < m_cursors.size(); ++i) {
+        std::uint32_t first = 0;
+        if (!positions.Read(i, first))
+            return PageEnd::Damaged;
+        m_aligned[i] = (termPositions - m_cursors[i].termPosition - 1) + first;
+    }
+    if (m_plan.segments.size() == 1)
+        return SearchPhrasePage(positions, std::span<std::uint32_t>(m_aligned), page, pages, counts);
+    return SearchSegmentsPage(positions, std::span<const TermSegment>(m_plan.segments),
+                              std::span<std::uint32_t>(m_aligned), m_bGap, page, pages, counts);
+}
+
+// Decodes every cursor's list of the page, then searches over the lists. A
+// damaged list is read again from the stream up to its damage, so that the
+// stream fails where the step-by-step reading would have failed.
+PageEnd TermScan::SearchDecoded(std::uint32_t page, std::vector<std::uint32_t>& pages,
+                                          std::vector<std::uint32_t>& counts)
+{
+    bool damaged = false;
+    for (std::size_t i = 0; i < m_cursors.size(); ++i) {
+        TermCursor& cursor = m_cursors[i];
+        if (cursor.source == i) {
+            cursor.posting.DecodePositionSums(cursor.numbers, cursor.numberCount, cursor.damagedAfter);
+        } else {
+            // The same bytes as its source's list: it moves past them when
+            // they read cleanly and stays before them when they do not.
+            const TermCursor& source = m_cursors[cursor.source];
+            cursor.numberCount = source.numberCount;
+            cursor.damagedAfter = source.damagedAfter;
+            if (!cursor.damagedAfter)
+                cursor.posting.SkipPositions();
+        }
+        cursor.nextNumber = 0;
+        damaged = damaged || cursor.damagedAfter;
+    }
+    const std::size_t segments = m_plan.segments.size();
+    if (!damaged && (segments == 1 || (segments == 2 && m_cursors.size() == 2)))
+        return CountDecodedPlaces(page, pages, counts);
+    DecodedPositions positions(m_cursors);
+    const PageEnd end = SearchAllCursors(positions, page, pages, counts);
+    if (end == PageEnd::Damaged) {
+        PostingCursor& damaged = m_cursors[positions.Failed()].posting;
+        std::uint32_t value = 0;
+        while (damaged.ReadPosition(value)) {
+        }
+    }
+    return end;
+}
+
+// Over sound lists, the two commonest kinds of term are counted straight
+// from the aligned lists (page_lists.h): terms without "*", and a pair of
+// characters with "*" between them.
+PageEnd TermScan::CountDecodedPlaces(std::uint32_t page, std::vector<std::uint32_t>& pages,
+                                     std::vector<std::uint32_t>& counts)
+{
+    m_lists.clear();
+    for (const TermCursor& cursor : m_cursors) {
+        const TermCursor& source = m_cursors[cursor.source];
+        m_lists.emplace_back(std::span<const std::uint32_t>(source.numbers.data(), source.numberCount),
+                             m_plan.termPositions - cursor.termPosition - 1);
+    }
+    const std::uint32_t places = m_plan.segments.size() == 1 ? CountCommonPositions(m_lists, m_common)
+                                                             : CountGapPairPlaces(m_lists[0], m_lists[1]);
+    if (places > 0) {
+        pages.push_back(page);
+        counts.push_back(places);
+    }
+    return PageEnd::UsedUp;
+}
+
+} // namespace
+
+bool ScanTerm(const TermPlan& plan, const PostingTables& tables, std::vector<std::uint32_t>& pages,
+              std::vector<std::uint32_t>& counts, ScanFault& fault, ScanMethod method)
+{
+    if (plan.cursors.empty() || plan.segments.empty())
+        return true;
+    TermScan scan(plan, tables, method);
+    return scan.Run(pages, counts, fault);
+}
+
+} // namespace vesk

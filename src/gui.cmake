@@ -27,5 +27,4 @@ add_custom_command(TARGET vesk POST_BUILD
           ${PROJECT_SOURCE_DIR}/resources/bitmaps/splash.png
           $<TARGET_FILE_DIR:vesk>)
 
-install(TARGETS vesk RUNTIME DESTINATION bin)
-install(FILES ${PROJECT_SOURCE_DIR}/resources/help/help.html DESTINATION bin)
+# Install rules and packages: cmake/packaging.cmake.

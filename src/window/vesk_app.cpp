@@ -1,5 +1,6 @@
 #include "window/vesk_app.h"
 
+#include "textstore/data_folder_lookup.h"
 #include "window/app_strings.h"
 #include "window/main_frame.h"
 #include "window/message_box.h"
@@ -37,7 +38,8 @@ void CVeskApp::ParseCommandLine()
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption data(QStringLiteral("data"),
-                                  QStringLiteral("Read the index and pages from DIR (default: beside the program)."),
+                                  QStringLiteral("Read the index and pages from DIR (default: beside the program, "
+                                                 "then vesk/ in the XDG data folders)."),
                                   QStringLiteral("DIR"));
     const QCommandLineOption noSplash(QStringLiteral("no-splash"),
                                       QStringLiteral("Start without the start-up picture."));
@@ -45,8 +47,10 @@ void CVeskApp::ParseCommandLine()
     parser.addOption(noSplash);
     parser.process(*this);  // --help and --version print and end here
     m_bShowSplash = !parser.isSet(noSplash);
-    m_dataFolder = parser.isSet(data) ? std::filesystem::path(parser.value(data).toStdString())
-                                      : m_programFolder;
+    std::optional<std::filesystem::path> requested;
+    if (parser.isSet(data))
+        requested = parser.value(data).toStdString();
+    m_dataFolder = FindDataFolder(requested, m_programFolder);
 }
 
 void CVeskApp::LoadTranslations()

@@ -1,6 +1,7 @@
 #include "common/options.h"
 
 #include "engine/report.h"
+#include "textstore/data_folder_lookup.h"
 
 #include <cstdio>
 #include <system_error>
@@ -37,7 +38,7 @@ bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::
 
 bool TakeDataOption(std::vector<std::string>& args, std::filesystem::path& folder, std::string& error)
 {
-    folder = ExecutableFolder();
+    std::optional<std::filesystem::path> requested;
     std::vector<std::string> rest;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--") { // everything after it is kept as it is
@@ -51,12 +52,13 @@ bool TakeDataOption(std::vector<std::string>& args, std::filesystem::path& folde
                 error = "--data needs a folder";
                 return false;
             }
-            folder = value;
+            requested = value;
             continue;
         }
         rest.push_back(args[i]);
     }
     args = std::move(rest);
+    folder = FindDataFolder(requested, ExecutableFolder());
     return true;
 }
 

@@ -16,11 +16,14 @@ enum ExitCode : int {
     kExitNotFound = 5,
 };
 
-// The folder of the running executable (the default data folder).
+// The folder of the running executable (the first place the data folder is
+// looked for).
 std::filesystem::path ExecutableFolder();
 
-// Removes "--data DIR" or "--data=DIR" from args and sets folder (default:
-// the executable's folder). False with error set when DIR is missing.
+// Removes "--data DIR" or "--data=DIR" from args and sets folder; without
+// the option, the data folder is looked for as the window program does
+// (beside the executable, then the XDG data folders; FindDataFolder). False
+// with error set when DIR is missing.
 bool TakeDataOption(std::vector<std::string>& args, std::filesystem::path& folder, std::string& error);
 
 // Takes the value of option name at args[i] ("--name VALUE" or "--name=VALUE").

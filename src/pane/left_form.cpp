@@ -1,5 +1,6 @@
 #include "pane/left_form.h"
 
+#include "pane/contents_tree.h"
 #include "pane/keyword_box.h"
 #include "pane/sort_list_ctrl.h"
 #include "pane/tool_tip_resource_button.h"
@@ -12,12 +13,12 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -37,6 +38,7 @@ CLeftForm::CLeftForm(const std::filesystem::path& dataFolder, QWidget* parent,
                      const std::filesystem::path& tempBase)
     : QWidget(parent),
       m_strScopePath(kScopePlaceholder),
+      m_dataFolder(dataFolder),
       m_pageFolder(tempBase.empty() ? std::filesystem::path(QDir::tempPath().toStdString()) : tempBase)
 {
     setObjectName(QStringLiteral("leftForm"));
@@ -67,11 +69,7 @@ void CLeftForm::CreateControls()
     m_tabPane->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { height: 21px; padding: 0 10px; }"));
     m_controls[ctl::Tabs] = m_tabPane;
 
-    m_treeContents = new QTreeWidget(this);
-    m_treeContents->setObjectName(QStringLiteral("contentsTree"));
-    m_treeContents->setHeaderHidden(true);
-    m_treeContents->setRootIsDecorated(false);
-    m_treeContents->setIconSize(QSize(20, 20));
+    m_treeContents = new CContentsTree(this);
     m_controls[ctl::ContentsTree] = m_treeContents;
 
     m_listResults = new CSortListCtrl(this);
@@ -151,8 +149,11 @@ void CLeftForm::CreatePagingControls()
     m_nextPage->setText(QStringLiteral(">"));
     m_controls[ctl::NextListPage] = m_nextPage;
     m_pageBox = new QLineEdit(this);
+    m_pageBox->setObjectName(QStringLiteral("listPageBox"));
     m_pageBox->setAlignment(Qt::AlignCenter);
-    m_pageBox->setValidator(new QIntValidator(0, 999999, m_pageBox));
+    // Digits only; an empty box is allowed and answered when it is left.
+    m_pageBox->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), m_pageBox));
     m_controls[ctl::ListPageBox] = m_pageBox;
     m_pageTotal = new QLabel(this);
     m_controls[ctl::ListPageTotal] = m_pageTotal;
@@ -172,12 +173,37 @@ void CLeftForm::OnInitialUpdate()
         UpdateFocusProxy();
         RunLayout();
     });
+    LoadContents();
+    ConnectCommands();
+    WatchKeys();
     m_prevPage->LoadStrip(res::PagePrevStrip);
     m_prevPage->SetTipText(QStringLiteral("Previous Page"), true);
     m_nextPage->LoadStrip(res::PageNextStrip);
     m_nextPage->SetTipText(QStringLiteral("Next Page"), true);
     UpdateFocusProxy();
     RunLayout();
+}
+
+void CLeftForm::AttachReader(CVeskView* view, QSlider* pageSlider, QLineEdit* pageIndicator)
+{
+    m_pTextView = view;
+    m_pageSlider = pageSlider;
+    m_pageIndicator = pageIndicator;
+}
+
+void CLeftForm::ConnectCommands()
+{
+    connect(m_searchButton, &QPushButton::clicked, this, &CLeftForm::OnSearch);
+    connect(m_targetGroup, &QButtonGroup::idClicked, this, &CLeftForm::OnTarget);
+    connect(m_treeContents, &QTreeWidget::itemSelectionChanged, this, &CLeftForm::OnSelChangedContents);
+    connect(m_listResults, &QTreeWidget::itemSelectionChanged, this, [this] {
+        // Only a row becoming selected shows a page; losing the selection
+        // (a new list page, a new search) leaves the view as it is.
+        if (!m_listResults->selectedItems().isEmpty())
+            ShowSelectedHit();
+    });
+    connect(m_prevPage, &QPushButton::clicked, this, &CLeftForm::OnPrevResultPage);
+    connect(m_nextPage, &QPushButton::clicked, this, &CLeftForm::OnNextResultPage);
 }
 
 void CLeftForm::InsertResultColumns()

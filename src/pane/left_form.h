@@ -1,9 +1,17 @@
 #pragma once
 // The search pane, left of the text view: the tabs "目録" (contents tree)
 // and "検索" (keyword box, options, scope, summary, result list with its
-// paging row). It owns the open index and the three page files, which lie in
-// a folder of this run's own under the temporary folder.
+// paging row). It owns the open index, the contents, the results of the last
+// search, the reading position and the three page files, which lie in a
+// folder of this run's own under the temporary folder.
+//
+// Its work is spread over files by subject: left_form.cpp (controls and
+// layout), left_form_contents.cpp (contents tree, scope, plain pages),
+// left_form_search.cpp (the search command and the target radios),
+// left_form_results.cpp (result list, paging, hit pages, the Enter key).
 #include "engine/index.h"
+#include "engine/search_result.h"
+#include "pane/model/contents_model.h"
 #include "pane/pane_layout.h"
 #include "pane/private_temp_folder.h"
 
@@ -12,25 +20,31 @@
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
+#include <string>
+#include <vector>
 
 class QButtonGroup;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QSlider;
 class QTabWidget;
-class QTreeWidget;
 
 namespace vesk {
 
+class CContentsTree;
 class CKeywordBox;
 class CSortListCtrl;
 class CToolTipResourceButton;
+class CVeskView;
 
 class CLeftForm : public QWidget {
     Q_OBJECT
@@ -41,7 +55,12 @@ public:
                        const std::filesystem::path& tempBase = {});
     ~CLeftForm() override;
 
-    // Sets up the controls; the tab "目録" shows afterwards.
+    // Where pages are shown and where the reading position is told: the
+    // frame's text view, page slider and page indicator. Any may be null.
+    void AttachReader(CVeskView* view, QSlider* pageSlider, QLineEdit* pageIndicator);
+
+    // Sets up the controls and loads the contents; the tab "目録" shows
+    // afterwards.
     void OnInitialUpdate();
     // Places every control for the current size and tab.
     void RunLayout();
@@ -54,25 +73,76 @@ public:
     CKeywordBox* KeywordBox() const { return m_htmlKeyword; }
     const QList<QIcon>& TreeImages() const { return m_imageTree; }
     const PrivateTempFolder& PageFolder() const { return m_pageFolder; }
+    CContentsTree* ContentsTree() const { return m_treeContents; }
+    CSortListCtrl* ResultList() const { return m_listResults; }
+
+    // Contents and reading position (left_form_contents.cpp).
+    // Loads "kav.dir" into the records, the nodes and the tree, and writes
+    // the listing "kav.txt" into the working directory.
+    void LoadContents();
+    // The tree's selection changed: scope, path, and for a volume its first page.
+    void OnSelChangedContents();
+    // Shows page `page` of the volume at record (its first page when
+    // useFirstPage is 1) through "windows.html". False when nothing was shown.
+    bool ShowDocumentPage(int record, int useFirstPage, int page);
+    // The page indicator: the page store's page count and m_nCurPage.
+    void UpdatePageIndicator();
+    QSlider* PageSlider() const { return m_pageSlider; }
+
+    // The search command and the target radios (left_form_search.cpp).
+    void OnSearch();
+    // A target radio: 0 whole text, 1 main text, 2 annotations.
+    void OnTarget(int target);
+    // Fills m_vecResults from m_arrHitPages / m_arrHitCounts inside scope
+    // (nothing for a null scope) and returns the number of places.
+    std::int32_t BuildResults(const ContentsNodeTag* scope);
+
+    // Result list, paging and hit pages (left_form_results.cpp).
+    void LayoutResultArea();
+    void ShowResultListPage();
+    void UpdatePagingControls();
+    void GoToTypedResultPage();
+    void OnPrevResultPage();
+    void OnNextResultPage();
+    void ShowSelectedHit();
+    // The Enter rule: with two or more list pages Enter goes to the typed
+    // list page, otherwise it searches. The key goes on to its control.
+    void PreTranslateMessage(const QKeyEvent& key);
 
     // Options (bound to the radios and the check box).
     int m_nAndOr = 0;
     int m_nTarget = 0;
     bool m_bVariant = true;
-    // Result paging, laid out at the bottom of the search tab.
+    int m_nIndexType = 0;
+    // The last search: the keyword as the engine left it (ideographic
+    // spaces between terms), its pages inside the scope, their list pages.
+    std::u16string m_strKeyword;
+    std::vector<std::uint32_t> m_arrHitPages;
+    std::vector<std::uint32_t> m_arrHitCounts;
+    std::vector<SearchNodeTag> m_vecResults;
     int m_nResultPages = 0;
     int m_nCurResultPage = 0;
+    // The hit page shown last.
+    QString m_strHitFile;
+    int m_nHitCount = 0;
+    int m_nCurHit = 0;
+    bool m_bHitFileToggle = true;
+    // Contents: m_records, m_nRecordCount and m_pRootNode live in the model.
+    ContentsModel m_contents;
+    std::uint16_t m_nScopeRecord = 1;
     QString m_strScopePath;
+    int m_nCurRecord = 0;
+    int m_nCurPage = 0;
     // The three page files.
     QString m_strPageFile;
     QString m_strHitFile1;
     QString m_strHitFile2;
     CIndex m_index;
-    int m_nIndexType = 0;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
@@ -81,7 +151,10 @@ private:
     void BuildTreeImages();
     void InsertResultColumns();
     void UpdateFocusProxy();
+    void ConnectCommands();
+    void WatchKeys();
 
+    std::filesystem::path m_dataFolder;
     PrivateTempFolder m_pageFolder;
     std::map<int, QWidget*> m_controls;
 
@@ -89,7 +162,7 @@ private:
     QLabel* m_scopeLabel = nullptr;
     QGroupBox* m_andOrFrame = nullptr;
     QPushButton* m_searchButton = nullptr;
-    QTreeWidget* m_treeContents = nullptr;
+    CContentsTree* m_treeContents = nullptr;
     CSortListCtrl* m_listResults = nullptr;
     QLabel* m_prompt = nullptr;
     QLineEdit* m_hiddenKeyword = nullptr;
@@ -103,6 +176,9 @@ private:
     QLabel* m_pageTotal = nullptr;
     QLineEdit* m_pageBox = nullptr;
     QList<QIcon> m_imageTree;
+    CVeskView* m_pTextView = nullptr;
+    QSlider* m_pageSlider = nullptr;
+    QLineEdit* m_pageIndicator = nullptr;
 };
 
 } // namespace vesk

@@ -1,6 +1,7 @@
 #include "pane/sort_list_ctrl.h"
 
 #include <QHeaderView>
+#include <QSignalBlocker>
 
 #include <algorithm>
 #include <vector>
@@ -35,7 +36,11 @@ long long CSortListCtrl::LeadingNumber(const QString& text)
 
 void CSortListCtrl::SortByPageNumber()
 {
+    // Reordering moves rows, it does not choose one: the selected row stays
+    // selected without a selection notification.
+    const QSignalBlocker quiet(this);
     QTreeWidgetItem* current = currentItem();
+    const QList<QTreeWidgetItem*> selected = selectedItems();
     std::vector<QTreeWidgetItem*> rows;
     rows.reserve(static_cast<std::size_t>(topLevelItemCount()));
     while (topLevelItemCount() > 0)
@@ -46,7 +51,9 @@ void CSortListCtrl::SortByPageNumber()
     for (QTreeWidgetItem* row : rows)
         addTopLevelItem(row);
     if (current)
-        setCurrentItem(current);
+        setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+    for (QTreeWidgetItem* row : selected)
+        row->setSelected(true);
 }
 
 void CSortListCtrl::OnColumnClick(int column)

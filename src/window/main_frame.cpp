@@ -1,6 +1,7 @@
 #include "window/main_frame.h"
 
 #include "pane/left_form.h"
+#include "pane/x_edit.h"
 #include "window/about_dlg.h"
 #include "window/app_strings.h"
 #include "window/command_ids.h"
@@ -9,6 +10,7 @@
 #include "window/splash_wnd.h"
 #include "window/st_splitter_wnd.h"
 #include "window/vesk_view.h"
+#include "window/x_slider_ctrl.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -46,6 +48,10 @@ CMainFrame::CMainFrame(const Paths& paths, QWidget* parent) : QMainWindow(parent
         icon.addFile(QStringLiteral(":/bitmaps/app_icon_%1.png").arg(size));
     setWindowIcon(icon);
 
+    // The pane shows its pages in the text view and tells the reading
+    // position through the toolbar's slider and page indicator.
+    m_pLeftForm->AttachReader(m_pTextView, m_toolBar ? m_toolBar->Slider() : nullptr,
+                              m_toolBar ? m_toolBar->PageEdit() : nullptr);
     m_pLeftForm->OnInitialUpdate();
     // The pane width the user left at the last exit comes back; without a
     // saved layout the search pane starts 260 pixels wide.

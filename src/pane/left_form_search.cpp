@@ -1,0 +1,113 @@
+// The search command of the search pane and the target radios that switch
+// the open index.
+#include "pane/left_form.h"
+#include "pane/keyword_box.h"
+#include "pane/model/results.h"
+#include "pane/sort_list_ctrl.h"
+#include "window/message_box.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+#include <optional>
+
+namespace vesk {
+namespace {
+
+const QString kMessageNoScope = QStringLiteral("検索範囲をまた指定していません。");
+const QString kMessageNoKeyword = QStringLiteral("何かキーワードを入力して検索をして下さい。");
+
+// Ideographic spaces typed between terms count as ordinary spaces.
+std::u16string KeywordFromText(const QString& text)
+{
+    std::u16string keyword = text.toStdU16String();
+    for (char16_t& unit : keyword)
+        if (unit == u'\u3000')
+            unit = u' ';
+    return keyword;
+}
+
+} // namespace
+
+void CLeftForm::OnSearch()
+{
+    m_nCurHit = 0;
+    UpdateData(true);
+    const std::u16string previousKeyword = m_strKeyword;
+    m_strKeyword = KeywordFromText(m_hiddenKeyword->text());
+    const std::optional<QString> typed = m_htmlKeyword->GetKeyword();
+    if (!typed)
+        return;  // the box has no value to give: nothing happens
+    m_strKeyword = KeywordFromText(*typed);
+
+    if (m_nScopeRecord == 0) {
+        ShowMessageBox(this, kMessageNoScope);
+    } else if (m_strKeyword.empty()) {
+        m_strKeyword = previousKeyword;
+        ShowMessageBox(this, kMessageNoKeyword);
+        return;
+    } else {
+        // A keyword the engine turns down (Latin letters, digits) finds
+        // nothing here: the engine would keep the previous search's pages,
+        // which must not be listed under the new keyword. A closed index
+        // finds nothing by itself.
+        const bool accepted = CIndex::CheckKeyword(m_strKeyword) != 0;
+        if (accepted) {
+            if (m_nAndOr == 0)
+                m_index.SearchAnd(m_strKeyword, m_bVariant);
+            else
+                m_index.SearchOr(m_strKeyword, m_bVariant);
+        }
+        m_listResults->clear();
+        // Without contents the scope record matches no node and nothing is kept.
+        const ContentsNodeTag* scope =
+            m_nScopeRecord < m_contents.m_nRecordCount
+                ? FindRecordNode(m_contents.m_pRootNode.get(), m_contents.Record(m_nScopeRecord))
+                : nullptr;
+        if (accepted) {
+            m_arrHitPages = m_index.m_arrPages;
+            m_arrHitCounts = m_index.m_arrCounts;
+        } else {
+            m_arrHitPages.clear();
+            m_arrHitCounts.clear();
+        }
+        const std::int32_t places = BuildResults(scope);
+        const auto records = static_cast<std::int32_t>(m_vecResults.size());
+        m_nResultPages = ResultPageCount(records);
+        m_summary->setText(QString());
+        m_summary->setText(QString::fromStdString(FormatSummary(records, places)));
+        if (m_nResultPages > 0) {
+            m_nCurResultPage = 1;
+            LayoutResultArea();
+            ShowResultListPage();
+        } else {
+            m_nCurResultPage = 0;
+            LayoutResultArea();
+        }
+    }
+    UpdateData(false);
+    m_hiddenKeyword->clear();
+}
+
+std::int32_t CLeftForm::BuildResults(const ContentsNodeTag* scope)
+{
+    const std::int32_t places = vesk::BuildResults(scope, m_arrHitPages, m_arrHitCounts, m_vecResults);
+    m_arrHitPages.clear();
+    m_arrHitCounts.clear();
+    return places;
+}
+
+void CLeftForm::OnTarget(int target)
+{
+    // The radios count whole text, main text, annotations; the index files
+    // are numbered whole text, annotations, main text.
+    static constexpr int kIndexTypeOfTarget[] = {kIndexWhole, kIndexMain, kIndexAnnotations};
+    if (target < 0 || target > 2)
+        return;
+    m_index.Close();
+    // A failure is reported by the index itself ("データを開けませんでした。").
+    m_index.Open(m_dataFolder, "Index", kIndexTypeOfTarget[target]);
+    m_nIndexType = target;
+}
+
+} // namespace vesk

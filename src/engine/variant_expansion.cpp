@@ -38,6 +38,20 @@ std::span<const std::uint32_t> Alternatives(const VariantGroups& groups, const s
     return {&c, 1};
 }
 
+// The number of spellings of a keyword: the product of its characters'
+// alternatives, SIZE_MAX when larger.
+std::size_t CountSpellings(const VariantGroups& groups, const std::vector<std::uint32_t>& codePoints)
+{
+    std::size_t count = 1;
+    for (const std::uint32_t& c : codePoints) {
+        const std::size_t n = Alternatives(groups, c).size();
+        if (n != 0 && count > SIZE_MAX / n)
+            return SIZE_MAX;
+        count *= n;
+    }
+    return count;
+}
+
 void AppendUtf16(std::uint32_t c, std::u16string& out)
 {
     if (c > 0x10FFFF) {
@@ -248,10 +262,14 @@ std::vector<std::u16string> ExpandVariants(const VariantGroups& groups, std::u16
 
     std::vector<std::u16string> spellings;
     std::vector<std::size_t> choice(codePoints.size(), 0);
+    std::size_t units = 0;
     for (;;) {
         std::u16string spelling;
         for (std::size_t i = 0; i < choice.size(); ++i)
             AppendUtf16(alternatives[i][choice[i]], spelling);
+        units += spelling.size();
+        if (!spellings.empty() && units > kMaxVariantUnits)
+            return spellings;
         spellings.push_back(std::move(spelling));
         if (spellings.size() == kMaxVariantSpellings)
             return spellings;
@@ -277,7 +295,7 @@ bool AddVariantKeywords(const VariantGroups& groups, std::u16string_view keyword
     const std::vector<std::u16string> spellings = ExpandVariants(groups, keyword);
     for (const std::u16string& spelling : spellings)
         AddKeywords(spelling, writer);
-    return spellings.size() < kMaxVariantSpellings;
+    return spellings.size() == CountSpellings(groups, codePoints);
 }
 
 } // namespace vesk

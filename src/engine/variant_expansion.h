@@ -13,7 +13,9 @@
 // points are bounded:
 //
 // - ExpandVariants returns at most kMaxVariantSpellings spellings, the first
-//   ones in order.
+//   ones in order, and stops before the spellings would hold more than
+//   kMaxVariantUnits UTF-16 units in all (2 MB), so a long keyword cannot
+//   make it allocate 65536 copies of itself.
 //
 // - AddVariantKeywords hands a hit page writer the keywords of all spellings
 //   joined by U+0020 (a term that recurs is one keyword) and gives the same
@@ -53,9 +55,11 @@
 namespace vesk {
 
 inline constexpr std::size_t kMaxVariantSpellings = 65536;
+inline constexpr std::size_t kMaxVariantUnits = std::size_t{1} << 20;
 inline constexpr std::uint64_t kVariantWorkLimit = 4'000'000;
 
-// The variant spellings of keyword in order, at most kMaxVariantSpellings.
+// The variant spellings of keyword in order, at most kMaxVariantSpellings
+// and at most kMaxVariantUnits units in all (but always the first spelling).
 // An empty keyword gives one empty spelling.
 std::vector<std::u16string> ExpandVariants(const VariantGroups& groups, std::u16string_view keyword);
 

@@ -1,0 +1,86 @@
+// The variant table and the contents file: any bytes into the two loaders.
+//
+//   input := yitizi.txt |VESK| kav.dir |VESK| keyword (UTF-8)
+//
+// The variant table is loaded from its file, its lookups are asked for every
+// member, and the keyword is expanded (bounded by kMaxVariantSpellings). The
+// contents file is loaded with its listing, and the tree is walked through
+// the lookups the search pane uses.
+#include "fuzz_input.h"
+#include "scratch_folder.h"
+
+#include "engine/variant_expansion.h"
+#include "engine/variant_table.h"
+#include "pane/model/contents_model.h"
+#include "textstore/utf8_decode.h"
+
+#include <algorithm>
+
+namespace {
+
+using namespace vesk;
+using namespace vesk::fuzz;
+
+const ScratchFolder& Folder()
+{
+    static const ScratchFolder folder;
+    return folder;
+}
+
+void CheckVariants(const std::filesystem::path& folder, std::string_view keywordUtf8)
+{
+    VariantTable table;
+    Require(table.Load(folder), "a written variant table loads");
+    const VariantGroups& groups = table.Groups();
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        for (std::uint32_t member : groups[g]) {
+            std::uint32_t key = 0;
+            Require(table.FindKey(member, key), "every member has a key");
+            Require(key >= kFirstVariantKey && key <= kFirstVariantKey + g, "a member's key is its first group's");
+        }
+    }
+    const std::u16string keyword = Utf8ToUtf16(keywordUtf8);
+    const std::vector<std::u16string> spellings = ExpandVariants(groups, keyword);
+    Require(!spellings.empty() && spellings.size() <= kMaxVariantSpellings, "the expansion is bounded");
+}
+
+void CheckContents(const std::filesystem::path& folder)
+{
+    ContentsModel contents;
+    const std::filesystem::path listing = folder / "kav.txt";
+    Require(contents.LoadContents(folder, &listing), "a written contents file loads");
+    Require(contents.m_nRecordCount >= 1 && contents.m_nRecordCount <= static_cast<std::int32_t>(kContentsSlots),
+            "records stay inside their slots");
+    for (std::int32_t slot = 1; slot < contents.m_nRecordCount; ++slot) {
+        const ContentsRecordTag& record = contents.Record(static_cast<std::size_t>(slot));
+        ContentsNodeTag* node = contents.NodeOfRecord(static_cast<std::size_t>(slot));
+        Require(node != nullptr && node->level == record.level, "every loaded record has its node");
+        Require(node->parent != nullptr && node->parent->level == record.level - 1, "a node hangs one level up");
+        Require(FindRecordNode(contents.m_pRootNode.get(), record) != nullptr, "a record's node is found");
+        node->ContainsPage(static_cast<std::uint32_t>(record.docID));
+        if (slot < 32)
+            FindParentNode(contents.m_pRootNode.get(), *node);
+    }
+    Require(contents.NodeOfRecord(0) == nullptr &&
+                contents.NodeOfRecord(static_cast<std::size_t>(contents.m_nRecordCount)) == nullptr,
+            "slots outside the records have no node");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    SilenceReports();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::vector<std::string_view> parts = SplitParts(data, size, 3);
+    const ScratchFolder& folder = Folder();
+    folder.Write("yitizi.txt", parts[0]);
+    folder.Write("kav.dir", parts[1]);
+    CheckVariants(folder.path(), parts[2]);
+    CheckContents(folder.path());
+    return 0;
+}

@@ -1,5 +1,6 @@
 #include "engine/variant_table.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -75,6 +76,7 @@ bool VariantTable::Load(const std::filesystem::path& folder)
 void VariantTable::Parse(std::string_view bytes)
 {
     Clear();
+    m_groups.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
     std::size_t lineStart = 0;
     while (lineStart <= bytes.size()) {
         std::size_t lineEnd = bytes.find('\n', lineStart);
@@ -94,17 +96,24 @@ void VariantTable::Parse(std::string_view bytes)
             }
             const auto number = static_cast<std::uint32_t>(m_groups.size());
             for (std::uint32_t member : group)
-                m_firstGroup.try_emplace(member, number);
+                m_firstGroup.emplace_back(member, number);
             m_groups.push_back(std::move(group));
         }
         lineStart = lineEnd + 1;
     }
+    // Sorted by code point, then group: the first of each code point's run is
+    // the first group holding it.
+    std::ranges::sort(m_firstGroup);
+    const auto last = std::unique(m_firstGroup.begin(), m_firstGroup.end(),
+                                  [](const auto& a, const auto& b) { return a.first == b.first; });
+    m_firstGroup.erase(last, m_firstGroup.end());
 }
 
 bool VariantTable::FindKey(std::uint32_t codePoint, std::uint32_t& key) const
 {
-    const auto it = m_firstGroup.find(codePoint);
-    if (it == m_firstGroup.end())
+    const auto it = std::lower_bound(m_firstGroup.begin(), m_firstGroup.end(), codePoint,
+                                     [](const auto& entry, std::uint32_t c) { return entry.first < c; });
+    if (it == m_firstGroup.end() || it->first != codePoint)
         return false;
     key = kFirstVariantKey + it->second;
     return true;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace vesk {
@@ -26,7 +26,7 @@ public:
     void Clear();
 
     // The key of the first group holding codePoint: 88065 + group number.
-    // False and key untouched when no group holds it. Constant time; the
+    // False and key untouched when no group holds it. A binary search; the
     // same answer as walking the groups and their members in order.
     bool FindKey(std::uint32_t codePoint, std::uint32_t& key) const;
 
@@ -34,7 +34,9 @@ public:
 
 private:
     VariantGroups m_groups;
-    std::unordered_map<std::uint32_t, std::uint32_t> m_firstGroup; // code point -> group
+    // (code point, first group holding it), ascending by code point: one flat
+    // table, so that loading the groups costs few allocations.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> m_firstGroup;
 };
 
 } // namespace vesk

@@ -50,7 +50,6 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vesk)
 set(CPACK_PACKAGE_VENDOR "vesk developers")
 set(CPACK_PACKAGE_CONTACT "vesk developers <vesk@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Reader and full-text search for classical Chinese texts")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_COMPONENTS_ALL program demodata)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
@@ -62,7 +61,8 @@ set(CPACK_DEBIAN_PROGRAM_PACKAGE_NAME vesk)
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_DEPENDS "vesk-data")
 set(CPACK_DEBIAN_PROGRAM_PACKAGE_RECOMMENDS "fonts-noto-cjk, fonts-hanazono, qt6-translations-l10n")
-set(CPACK_COMPONENT_PROGRAM_DESCRIPTION
+# First line: the summary; the rest: the long description.
+string(CONCAT CPACK_DEBIAN_PROGRAM_DESCRIPTION
     "Reader and full-text search for classical Chinese texts\n"
     "A desktop reader for a corpus of classical Chinese texts: keyword search\n"
     "with wildcards and variant characters, hit pages, reading by page and\n"
@@ -71,7 +71,7 @@ set(CPACK_COMPONENT_PROGRAM_DESCRIPTION
 set(CPACK_DEBIAN_DEMODATA_PACKAGE_NAME vesk-demo-data)
 set(CPACK_DEBIAN_DEMODATA_PACKAGE_ARCHITECTURE all)
 set(CPACK_DEBIAN_DEMODATA_PACKAGE_PROVIDES "vesk-data")
-set(CPACK_COMPONENT_DEMODATA_DESCRIPTION
+string(CONCAT CPACK_DEBIAN_DEMODATA_DESCRIPTION
     "Demo corpus for the vesk reader\n"
     "A small corpus of classical Chinese poetry with its full-text index,\n"
     "installed where the reader looks for its data.")

@@ -1,0 +1,21 @@
+#pragma once
+// The comparison run: builds, measurements, checks and the printed table.
+#include <filesystem>
+#include <string>
+
+namespace vesk::bench {
+
+struct Options {
+    std::filesystem::path data, work, tool, builder, source;
+    std::string rg = "rg";
+    int runs = 21;     // in-process runs of each query (after the first)
+    int toolRuns = 11; // vesk-tool processes per query
+    int peerRuns = 3;  // runs of each peer per query
+    bool smoke = false;
+    bool reuse = false; // keep the peers' files and build times of an earlier run
+};
+
+// Returns the exit status of compare_bench.
+int RunComparison(const Options& options);
+
+} // namespace vesk::bench

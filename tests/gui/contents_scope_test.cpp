@@ -102,6 +102,11 @@ private slots:
     {
         PaneUnderTest pane(m_data.path().toStdString());
         QVERIFY(ScopeLabel(pane) != QStringLiteral("Static") && !ScopeLabel(pane).isEmpty());
+        // Before any choice the first record, 經, is the scope.
+        pane.form->KeywordBox()->setText(QStringLiteral("明月"));
+        pane.form->OnSearch();
+        QCOMPARE(Summary(pane), QStringLiteral("全部で 250 頁で、251 箇所でした。"));
+
         pane.Select(5);
         QCOMPARE(pane.form->m_nScopeRecord, 5);
         QCOMPARE(ScopeLabel(pane), QStringLiteral("經\\書"));
@@ -110,7 +115,6 @@ private slots:
         QCOMPARE(pane.form->m_nCurRecord, 0);
 
         // A search now keeps only the pages of 書.
-        pane.form->KeywordBox()->setText(QStringLiteral("明月"));
         pane.form->OnSearch();
         QCOMPARE(Summary(pane), QStringLiteral("全部で 149 頁で、149 箇所でした。"));
         QCOMPARE(pane.form->m_vecResults.front().strTitle, u"書");

@@ -192,6 +192,10 @@ private slots:
         QTest::keyClick(pane.form->ResultList(), Qt::Key_Return);
         QCOMPARE(pane.form->m_vecResults.size(), std::size_t{40});
         QCOMPARE(pane.form->m_strKeyword, u"註文");
+        // One press searches once, wherever it lands.
+        pane.form->KeywordBox()->clear();
+        QTest::keyClick(pane.form->KeywordBox(), Qt::Key_Return);
+        QCOMPARE(m_messages, QStringList{QStringLiteral("何かキーワードを入力して検索をして下さい。")});
     }
 
     void ideographicSpacesSeparateTermsLikeSpaces()

@@ -6,6 +6,7 @@
 #include "window/app_strings.h"
 #include "window/command_ids.h"
 #include "window/program_files.h"
+#include "window/reading_navigation.h"
 #include "window/scroll_tool_bar.h"
 #include "window/splash_wnd.h"
 #include "window/st_splitter_wnd.h"
@@ -180,6 +181,7 @@ void CMainFrame::InstallHandlers()
     SetCommandHandler(cmd::Exit, [this] { close(); });
     SetCommandHandler(cmd::Help, [this] { OnHelp(); });
     SetCommandHandler(cmd::About, [this] { OnAbout(); });
+    InstallReadingNavigation(*this);
     SetCommandHandler(cmd::FullDisplay, [this] { m_splitter->ToggleSide(0); });
     SetCommandHandler(cmd::NextPane, [this] { m_splitter->ActivateNextPane(false); });
     SetCommandHandler(cmd::PrevPane, [this] { m_splitter->ActivateNextPane(true); });

@@ -1,11 +1,15 @@
 #include "window/scroll_tool_bar.h"
 
+#include "pane/left_form.h"
 #include "pane/x_edit.h"
 #include "window/command_ids.h"
 #include "window/resource_ids.h"
 #include "window/x_slider_ctrl.h"
 
 #include <QAction>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QPixmap>
 
 namespace vesk {
 
@@ -42,6 +46,7 @@ bool CSCrollToolBar::Create(const std::function<QAction*(int)>& actionFor)
     m_wndSlider->SetBackgroundBitmap(res::ToolbarBackground);
     m_wndSlider->setRange(0, 0);
     addWidget(m_wndSlider);
+    ConnectSlider();
 
     m_wndPageEdit = new CXEdit(this);
     m_wndPageEdit->setObjectName(QStringLiteral("pageIndicator"));
@@ -51,6 +56,43 @@ bool CSCrollToolBar::Create(const std::function<QAction*(int)>& actionFor)
     m_wndPageEdit->SetBackgroundBitmap(res::ToolbarBackground);
     addWidget(m_wndPageEdit);
     return true;
+}
+
+void CSCrollToolBar::ConnectSlider()
+{
+    // A step by key, click or wheel changes the value with the thumb free;
+    // a drag changes it with the thumb held and ends when it is released.
+    connect(m_wndSlider, &QSlider::sliderPressed, this, [this] { OnSliderScroll(false); });
+    connect(m_wndSlider, &QSlider::sliderMoved, this, [this] { OnSliderScroll(false); });
+    connect(m_wndSlider, &QSlider::sliderReleased, this, [this] { OnSliderScroll(true); });
+    connect(m_wndSlider, &QSlider::valueChanged, this, [this] {
+        OnSliderScroll(!m_wndSlider->isSliderDown());
+    });
+}
+
+void CSCrollToolBar::OnSliderScroll(bool scrollEnded)
+{
+    SetSliderCursor(m_wndSlider->isSliderDown());
+    if (!scrollEnded || !m_pLeftForm || m_pLeftForm->m_nCurRecord == 0)
+        return;
+    // The range is set only when a volume opens, so the position lies in it.
+    const int page = m_wndSlider->value();
+    m_pLeftForm->ShowDocumentPage(m_pLeftForm->m_nCurRecord, 0, page);
+    m_pLeftForm->m_nCurPage = page;
+    m_pLeftForm->UpdatePageIndicator();
+}
+
+void CSCrollToolBar::SetSliderCursor(bool on)
+{
+    if (on == m_bSliderCursor)
+        return;
+    m_bSliderCursor = on;
+    if (!on) {
+        QGuiApplication::restoreOverrideCursor();
+        return;
+    }
+    const QPixmap picture(ResourcePath(res::SliderCursor));
+    QGuiApplication::setOverrideCursor(picture.isNull() ? QCursor(Qt::SizeHorCursor) : QCursor(picture));
 }
 
 } // namespace vesk

@@ -32,7 +32,16 @@ public:
     void SetLeftForm(CLeftForm* leftForm) { m_pLeftForm = leftForm; }
     CLeftForm* LeftForm() const { return m_pLeftForm; }
 
+    // The slider's scroll notifications. Every one shows the slider cursor
+    // while the thumb is held; at the end of a scroll action (thumb released,
+    // a key or click step done) the page at the slider's position is shown.
+    void OnSliderScroll(bool scrollEnded);
+
 private:
+    void ConnectSlider();
+    void SetSliderCursor(bool on);
+
+    bool m_bSliderCursor = false;
     CXSliderCtrl* m_wndSlider = nullptr;
     CXEdit* m_wndPageEdit = nullptr;
     CLeftForm* m_pLeftForm = nullptr;

@@ -37,7 +37,11 @@ if [[ ! -f "$build/CMakeCache.txt" ]]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++-14 \
     -DVESK_CORE_ONLY=ON -DVESK_TESTS=OFF -DVESK_FUZZ=ON >/dev/null
 fi
-cmake --build "$build" -j "$(nproc)" --target fuzz_targets >/dev/null
+mkdir -p "$build"
+if ! cmake --build "$build" -j "$(nproc)" --target fuzz_targets >"$build/fuzz-build.log" 2>&1; then
+  cat "$build/fuzz-build.log" >&2
+  exit 1
+fi
 
 seeds="$build/fuzz-seeds"
 rm -rf "$seeds"

@@ -85,9 +85,12 @@ enum class ScanMethod {
     // as the procedure asks for it: the procedure as written, kept as the
     // yardstick for the fast method.
     StepByStep,
-    // Lagging cursors leap through the skip tables, and the position lists of
-    // a page where all cursors meet are decoded in one go before the page
-    // search runs over them.
+    // Lagging cursors leap through the skip tables. On a page where all
+    // cursors meet, a term without "*" whose keys have only clean lists is
+    // counted from its lists read shortest first and only as far as needed;
+    // otherwise the lists are decoded in one go and a pair of characters
+    // with "*" between is counted straight from them, any other term by the
+    // page search over the decoded lists.
     Fast,
 };
 

@@ -87,3 +87,77 @@ TEST(ResultPages, HundredRecordsPerListPage)
 
 } // namespace
 } // namespace vesk
+
+namespace vesk {
+namespace {
+
+// BuildResults finds the work and volume of a page through the ranges of the
+// scope's nodes; the records must be those MakeResultRecord makes by trying
+// the nodes in order, whether the ranges ascend apart, overlap, or wrap.
+TEST(ResultsByRanges, SameRecordsAsTryingEveryNode)
+{
+    struct Layout {
+        const char* what;
+        std::vector<std::pair<std::int32_t, std::int32_t>> volumes; // docID, docNo
+    };
+    const Layout layouts[] = {
+        {"apart", {{1, 5}, {6, 3}, {9, 10}, {25, 4}, {29, 2}}},
+        {"overlapping", {{1, 8}, {6, 3}, {4, 10}, {25, 4}, {20, 12}}},
+        {"with an empty volume", {{1, 5}, {6, 0}, {7, 10}, {25, 4}, {29, 2}}},
+    };
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.what);
+        ContentsNodeTag root;
+        auto category = std::make_unique<ContentsNodeTag>();
+        category->name = u"類";
+        category->level = 1;
+        category->docID = 1;
+        category->docNo = 40;
+        category->parent = &root;
+        for (std::size_t w = 0; w < 2; ++w) {
+            auto work = std::make_unique<ContentsNodeTag>();
+            work->name = w == 0 ? u"甲" : u"乙";
+            work->level = 2;
+            work->parent = category.get();
+            for (std::size_t v = w * 3; v < std::min<std::size_t>(w * 3 + 3, layout.volumes.size()); ++v) {
+                auto volume = std::make_unique<ContentsNodeTag>();
+                volume->name = std::u16string(1, static_cast<char16_t>(u'一' + v));
+                volume->level = 3;
+                volume->docID = layout.volumes[v].first;
+                volume->docNo = layout.volumes[v].second;
+                volume->curFileName = static_cast<std::uint16_t>(v * 7 + 1);
+                volume->parent = work.get();
+                work->children.push_back(std::move(volume));
+            }
+            work->docID = work->children.front()->docID;
+            work->docNo = 20;
+            category->children.push_back(std::move(work));
+        }
+        std::vector<std::uint32_t> pages, counts;
+        for (std::uint32_t p = 0; p < 45; ++p) {
+            pages.push_back((p * 17) % 45);
+            counts.push_back(p % 3 + 1);
+        }
+        for (const ContentsNodeTag* scope : {category.get(), category->children[0].get(), category->children[1].get()}) {
+            std::vector<SearchNodeTag> expected, actual;
+            for (std::size_t i = 0; i < pages.size(); ++i)
+                if (scope->ContainsPage(pages[i] + 1))
+                    expected.push_back(MakeResultRecord(*scope, pages[i], counts[i]));
+            std::sort(expected.begin(), expected.end(), [](const SearchNodeTag& a, const SearchNodeTag& b) {
+                return a.nPageNo != b.nPageNo ? a.nPageNo < b.nPageNo : a.nPageID < b.nPageID;
+            });
+            BuildResults(scope, pages, counts, actual);
+            ASSERT_EQ(actual.size(), expected.size());
+            for (std::size_t i = 0; i < actual.size(); ++i) {
+                EXPECT_EQ(actual[i].nPageID, expected[i].nPageID);
+                EXPECT_EQ(actual[i].nPageNo, expected[i].nPageNo);
+                EXPECT_EQ(actual[i].strTitle, expected[i].strTitle);
+                EXPECT_EQ(actual[i].strVolume, expected[i].strVolume);
+                EXPECT_EQ(actual[i].strCategory, expected[i].strCategory);
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace vesk

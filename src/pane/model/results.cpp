@@ -61,6 +61,49 @@ SearchNodeTag MakeResultRecord(const ContentsNodeTag& scope, std::uint32_t page,
     return record;
 }
 
+namespace {
+
+// The nodes a category or work scope names its records by, with their page
+// ranges in tree order (children, or grandchildren child by child). When the
+// ranges ascend without overlapping, the first node holding a page is the
+// only one, found by halving; otherwise the nodes are tried in order, as
+// MakeResultRecord does.
+class RangeFinder {
+public:
+    void Add(const ContentsNodeTag* node)
+    {
+        const auto first = static_cast<std::uint32_t>(node->docID);
+        const std::uint32_t last = first + static_cast<std::uint32_t>(node->docNo) - 1;
+        if (last < first || (!m_nodes.empty() && first <= m_lasts.back()))
+            m_bOrdered = false;
+        m_nodes.push_back(node);
+        m_firsts.push_back(first);
+        m_lasts.push_back(last);
+    }
+
+    const ContentsNodeTag* Find(std::uint32_t number) const
+    {
+        if (!m_bOrdered) {
+            for (const ContentsNodeTag* node : m_nodes)
+                if (node->ContainsPage(number))
+                    return node;
+            return nullptr;
+        }
+        const auto after = std::upper_bound(m_firsts.begin(), m_firsts.end(), number);
+        if (after == m_firsts.begin())
+            return nullptr;
+        const auto i = static_cast<std::size_t>(after - m_firsts.begin()) - 1;
+        return number <= m_lasts[i] ? m_nodes[i] : nullptr;
+    }
+
+private:
+    std::vector<const ContentsNodeTag*> m_nodes;
+    std::vector<std::uint32_t> m_firsts, m_lasts;
+    bool m_bOrdered = true;
+};
+
+} // namespace
+
 std::int32_t BuildResults(const ContentsNodeTag* scope, std::span<const std::uint32_t> pages,
                           std::span<const std::uint32_t> counts, std::vector<SearchNodeTag>& results)
 {
@@ -68,11 +111,39 @@ std::int32_t BuildResults(const ContentsNodeTag* scope, std::span<const std::uin
     std::uint32_t places = 0;
     if (!scope)
         return 0;
+    // A category names the work and the volume of each page, a work the
+    // volume: found through the ranges of its nodes, not by trying each.
+    RangeFinder titles, volumes;
+    if (scope->level == 1) {
+        for (const auto& child : scope->children) {
+            titles.Add(child.get());
+            for (const auto& grandchild : child->children)
+                volumes.Add(grandchild.get());
+        }
+    } else if (scope->level == 2) {
+        for (const auto& child : scope->children)
+            volumes.Add(child.get());
+    }
     const std::size_t n = std::min(pages.size(), counts.size());
+    results.reserve(n);
     for (std::size_t i = 0; i < n; ++i) {
         if (!scope->ContainsPage(pages[i] + 1))
             continue;
-        results.push_back(MakeResultRecord(*scope, pages[i], counts[i]));
+        if (scope->level == 1 || scope->level == 2) {
+            SearchNodeTag record;
+            record.strCategory = scope->level == 1 ? scope->name : NameOf(scope->parent);
+            const ContentsNodeTag* volume = volumes.Find(pages[i] + 1);
+            record.strTitle = scope->level == 1 ? NameOf(titles.Find(pages[i] + 1)) : scope->name;
+            if (volume) {
+                record.strVolume = volume->name;
+                record.nPageNo = pages[i] + volume->curFileName + 1 - static_cast<std::uint32_t>(volume->docID);
+            }
+            record.nPageID = pages[i];
+            record.nCount = counts[i];
+            results.push_back(std::move(record));
+        } else {
+            results.push_back(MakeResultRecord(*scope, pages[i], counts[i]));
+        }
         places += counts[i];
     }
     std::sort(results.begin(), results.end(), [](const SearchNodeTag& a, const SearchNodeTag& b) {

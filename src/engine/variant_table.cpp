@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 namespace vesk {
@@ -39,8 +38,8 @@ std::uint32_t ParseHex(std::string_view field)
         i += 2;
     std::uint64_t value = 0;
     bool overflow = false;
-    for (; i < field.size() && HexDigit(field[i]) >= 0; ++i) {
-        value = value * 16 + static_cast<std::uint64_t>(HexDigit(field[i]));
+    for (int digit = 0; i < field.size() && (digit = HexDigit(field[i])) >= 0; ++i) {
+        value = value * 16 + static_cast<std::uint64_t>(digit);
         if (value > 0xFFFFFFFFu) {
             overflow = true;
             value = 0xFFFFFFFFu;
@@ -66,7 +65,10 @@ bool VariantTable::Load(const std::filesystem::path& folder)
     std::ifstream in(folder / "yitizi.txt", std::ios::binary);
     if (!in)
         return false;
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::string bytes;
+    char buffer[65536];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
     if (in.bad())
         return false;
     Parse(bytes);
@@ -76,7 +78,10 @@ bool VariantTable::Load(const std::filesystem::path& folder)
 void VariantTable::Parse(std::string_view bytes)
 {
     Clear();
-    m_groups.reserve(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
+    const auto lines = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
+    m_groups.reserve(lines);
+    m_firstGroup.reserve(lines + static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), ',')));
+    std::vector<std::uint32_t> members;
     std::size_t lineStart = 0;
     while (lineStart <= bytes.size()) {
         std::size_t lineEnd = bytes.find('\n', lineStart);
@@ -84,7 +89,8 @@ void VariantTable::Parse(std::string_view bytes)
             lineEnd = bytes.size();
         const std::string_view line = bytes.substr(lineStart, lineEnd - lineStart);
         if (!line.empty()) {
-            std::vector<std::uint32_t> group;
+            std::vector<std::uint32_t>& group = members; // reused: one exact allocation per group below
+            group.clear();
             std::size_t fieldStart = 0;
             while (fieldStart <= line.size()) {
                 std::size_t fieldEnd = line.find(',', fieldStart);
@@ -97,7 +103,7 @@ void VariantTable::Parse(std::string_view bytes)
             const auto number = static_cast<std::uint32_t>(m_groups.size());
             for (std::uint32_t member : group)
                 m_firstGroup.emplace_back(member, number);
-            m_groups.push_back(std::move(group));
+            m_groups.emplace_back(group.begin(), group.end());
         }
         lineStart = lineEnd + 1;
     }

@@ -124,31 +124,47 @@ std::int32_t BuildResults(const ContentsNodeTag* scope, std::span<const std::uin
         for (const auto& child : scope->children)
             volumes.Add(child.get());
     }
+    // The order first, on small keys; then each record made once, in place.
+    struct Kept {
+        std::uint32_t pageNo;
+        std::uint32_t page;
+        std::size_t index;
+        const ContentsNodeTag* volume;
+    };
+    std::vector<Kept> kept;
     const std::size_t n = std::min(pages.size(), counts.size());
-    results.reserve(n);
     for (std::size_t i = 0; i < n; ++i) {
         if (!scope->ContainsPage(pages[i] + 1))
             continue;
-        if (scope->level == 1 || scope->level == 2) {
-            SearchNodeTag record;
-            record.strCategory = scope->level == 1 ? scope->name : NameOf(scope->parent);
-            const ContentsNodeTag* volume = volumes.Find(pages[i] + 1);
-            record.strTitle = scope->level == 1 ? NameOf(titles.Find(pages[i] + 1)) : scope->name;
-            if (volume) {
-                record.strVolume = volume->name;
-                record.nPageNo = pages[i] + volume->curFileName + 1 - static_cast<std::uint32_t>(volume->docID);
-            }
-            record.nPageID = pages[i];
-            record.nCount = counts[i];
-            results.push_back(std::move(record));
-        } else {
-            results.push_back(MakeResultRecord(*scope, pages[i], counts[i]));
-        }
         places += counts[i];
+        if (scope->level == 1 || scope->level == 2) {
+            const ContentsNodeTag* volume = volumes.Find(pages[i] + 1);
+            const std::uint32_t pageNo =
+                volume ? pages[i] + volume->curFileName + 1 - static_cast<std::uint32_t>(volume->docID) : 0;
+            kept.push_back({pageNo, pages[i], i, volume});
+        } else {
+            kept.push_back({MakeResultRecord(*scope, pages[i], counts[i]).nPageNo, pages[i], i, nullptr});
+        }
     }
-    std::sort(results.begin(), results.end(), [](const SearchNodeTag& a, const SearchNodeTag& b) {
-        return a.nPageNo != b.nPageNo ? a.nPageNo < b.nPageNo : a.nPageID < b.nPageID;
+    std::sort(kept.begin(), kept.end(), [](const Kept& a, const Kept& b) {
+        return a.pageNo != b.pageNo ? a.pageNo < b.pageNo : a.page < b.page;
     });
+    results.reserve(kept.size());
+    for (const Kept& k : kept) {
+        if (scope->level != 1 && scope->level != 2) {
+            results.push_back(MakeResultRecord(*scope, k.page, counts[k.index]));
+            continue;
+        }
+        SearchNodeTag& record = results.emplace_back();
+        record.strCategory = scope->level == 1 ? scope->name : NameOf(scope->parent);
+        record.strTitle = scope->level == 1 ? NameOf(titles.Find(k.page + 1)) : scope->name;
+        if (k.volume) {
+            record.strVolume = k.volume->name;
+            record.nPageNo = k.pageNo;
+        }
+        record.nPageID = k.page;
+        record.nCount = counts[k.index];
+    }
     return static_cast<std::int32_t>(places);
 }
 

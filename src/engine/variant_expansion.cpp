@@ -136,7 +136,11 @@ public:
             std::string keyword;
             for (const Position& p : term)
                 keyword += p.bytes.front();
+            const std::uint64_t before = m_writer.PassBytes();
             m_writer.AddKeyword(keyword);
+            m_work += m_writer.PassBytes() - before + 1;
+            if (m_work > kVariantWorkLimit || m_writer.Cut())
+                return false;
             m_firstSpellings.push_back(std::move(keyword));
         }
         for (std::size_t k = m_terms.size(); k-- > 0;)
@@ -220,13 +224,14 @@ private:
                 keyword.clear();
                 for (std::size_t i = 0; i < n; ++i)
                     keyword += term[i].bytes[m_choice[i]];
+                m_work += (m_terms.size() - k) + m_firstSpellings.size(); // the two look-ups below
                 if (!SpellsLaterTerm(k) &&
                     std::find(m_firstSpellings.begin(), m_firstSpellings.end(), keyword) == m_firstSpellings.end()) {
                     m_writer.RunPass(keyword);
                     m_work += m_writer.Page().size();
                 }
             }
-            if (m_work > kVariantWorkLimit)
+            if (m_work > kVariantWorkLimit || m_writer.Cut())
                 return false;
             // Next spelling in order, dropping every spelling that shares
             // the prefix that just failed.
@@ -295,7 +300,7 @@ bool AddVariantKeywords(const VariantGroups& groups, std::u16string_view keyword
     const std::vector<std::u16string> spellings = ExpandVariants(groups, keyword);
     for (const std::u16string& spelling : spellings)
         AddKeywords(spelling, writer);
-    return spellings.size() == CountSpellings(groups, codePoints);
+    return !writer.Cut() && spellings.size() == CountSpellings(groups, codePoints);
 }
 
 } // namespace vesk

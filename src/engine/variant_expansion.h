@@ -14,7 +14,7 @@
 //
 // - ExpandVariants returns at most kMaxVariantSpellings spellings, the first
 //   ones in order, and stops before the spellings would hold more than
-//   kMaxVariantUnits UTF-16 units in all (2 MB), so a long keyword cannot
+//   kMaxVariantUnits UTF-16 units in all (4 MB), so a long keyword cannot
 //   make it allocate 65536 copies of itself.
 //
 // - AddVariantKeywords hands a hit page writer the keywords of all spellings
@@ -28,8 +28,9 @@
 //   term's spellings is recognised from the groups, not from a list, so
 //   memory stays at the keyword's candidate positions in one text cell. The
 //   work done is at most kVariantWorkLimit steps (a step: one candidate
-//   position checked, 64 bytes of text scanned, or one byte of page in a
-//   marking pass). No page of the demo corpus comes near it (the slowest
+//   position checked, 64 bytes of text scanned, one term compared when a
+//   spelling is checked against the other terms, or one byte of page in a
+//   marking pass, the passes of the terms' first spellings included). No page of the demo corpus comes near it (the slowest
 //   render with keywords of 12 characters takes about 10 ms); a page made to
 //   defeat the walk, every member of an 11-member group everywhere and a
 //   keyword of six of them joined by "*", reaches it after about 30 ms
@@ -55,7 +56,7 @@
 namespace vesk {
 
 inline constexpr std::size_t kMaxVariantSpellings = 65536;
-inline constexpr std::size_t kMaxVariantUnits = std::size_t{1} << 20;
+inline constexpr std::size_t kMaxVariantUnits = std::size_t{1} << 21;
 inline constexpr std::uint64_t kVariantWorkLimit = 4'000'000;
 
 // The variant spellings of keyword in order, at most kMaxVariantSpellings

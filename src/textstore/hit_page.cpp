@@ -99,6 +99,11 @@ void HitPageWriter::RunPass(std::string_view keyword)
 
 void HitPageWriter::RunPattern(const Pattern& pattern)
 {
+    if (m_passBytes > kMaxPassBytes) {
+        m_cut = true;
+        return;
+    }
+    m_passBytes += m_page.size();
     std::string next;
     next.reserve(m_page.size() + 1024);
     const std::int32_t before = m_anchors;

@@ -54,6 +54,14 @@ inline std::int32_t TextCellOfPage(std::int64_t pageNumber)
 // separators, in order; runs of separators give no empty keywords.
 std::vector<std::u16string_view> SplitKeywords(std::u16string_view keywords);
 
+// Every pass parses and rebuilds the whole working page, so a keyword of
+// thousands of different terms that all occur on a large page costs thousands
+// of page-sized passes. The passes of one hit page stop once they have
+// worked through kMaxPassBytes bytes of page in all (about a third of a
+// second; a page of the demo corpus with a keyword of a few terms needs well
+// under a megabyte); the keywords after that are not marked.
+inline constexpr std::uint64_t kMaxPassBytes = std::uint64_t{64} << 20;
+
 // The passes of one hit page. The first keyword always runs a pass (it puts
 // the stored page into the frame); a repeated keyword is skipped; any later
 // keyword runs a pass only if it may have a hit in the current text cell.
@@ -80,6 +88,11 @@ public:
     // cell changes after the first pass.
     std::uint64_t Revision() const { return m_revision; }
 
+    // Bytes of page the passes so far have worked through, and whether a
+    // keyword was left unmarked because they reached kMaxPassBytes.
+    std::uint64_t PassBytes() const { return m_passBytes; }
+    bool Cut() const { return m_cut; }
+
     bool Started() const { return m_started; }
     std::int32_t Anchors() const { return m_anchors; }
     // The working page: the stored page until the first pass, then the
@@ -96,7 +109,9 @@ private:
     std::int32_t m_target;
     std::int32_t m_anchors = 0;
     std::uint64_t m_revision = 0;
+    std::uint64_t m_passBytes = 0;
     bool m_started = false;
+    bool m_cut = false;
 };
 
 // Splits keywords, converts each to UTF-8 (unpaired surrogates encoded as

@@ -120,10 +120,7 @@ public:
     // meets damage, so that reading the cursor again fails at that number.
     // The first number is read even from an empty list, as ReadPosition
     // does: that read fails.
-    // Sums above limit are not wanted: decoding stops before the first of
-    // them, and the cursor stays where it was.
-    void DecodePositionSums(std::vector<std::uint32_t>& sums, std::uint32_t& count, bool& failed,
-                            std::uint32_t limit = UINT32_MAX)
+    void DecodePositionSums(std::vector<std::uint32_t>& sums, std::uint32_t& count, bool& failed)
     {
         if (sums.size() < m_nRemaining)
             sums.resize(m_nRemaining);
@@ -151,7 +148,7 @@ public:
                     value = length == 2 ? (b0 & 0x3F) << 8 | bytes[at + 1]
                                         : (b0 & 0x3F) << 16 | std::uint32_t{bytes[at + 1]} << 8 | bytes[at + 2];
                 }
-                if (sum > UINT32_MAX - value || sum + value > limit)
+                if (sum > UINT32_MAX - value)
                     return; // cut
                 sum += value;
                 out[count++] = sum;
@@ -168,7 +165,7 @@ public:
                 failed = true;
                 return;
             }
-            if (sum > UINT32_MAX - value || sum + value > limit)
+            if (sum > UINT32_MAX - value)
                 return; // cut
             sum += value;
             out[count++] = sum;

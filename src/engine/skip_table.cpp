@@ -13,16 +13,7 @@ SkipTable::SkipTable(std::span<const std::uint8_t> data, std::span<const std::ui
     for (std::uint64_t record = 0;; ++record) {
         if (record % kSkipStride == 0)
             m_marks.push_back(cursor.Mark());
-        // The first number is read on its own, as a search reads it (an
-        // empty list fails there); CountPositions reads the rest.
-        std::uint32_t first = 0;
-        if (!cursor.ReadPosition(first) || (cursor.CountPositions() == 0 && cursor.Stream().Failed()))
-            break;
-        if (cursor.Page() == lastPage) {
-            m_bListsSound = true;
-            break;
-        }
-        if (!cursor.NextRecord())
+        if (cursor.Page() == lastPage || !cursor.NextRecord())
             break;
     }
     m_marks.shrink_to_fit();
@@ -53,7 +44,11 @@ const SkipTable* SkipTables::Find(std::uint32_t key, std::span<const std::uint8_
     const auto found = m_tables.find(key);
     if (found != m_tables.end())
         return found->second.get();
-    auto table = std::make_unique<SkipTable>(data, links, static_cast<std::uint32_t>(firstBlock), lastPage);
+    const auto first = static_cast<std::uint32_t>(firstBlock);
+    const bool oneBlock = first >= links.size() || std::uint64_t{links[first]} * kPostingBlockSize >= data.size();
+    std::unique_ptr<SkipTable> table;
+    if (!oneBlock)
+        table = std::make_unique<SkipTable>(data, links, first, lastPage);
     return m_tables.emplace(key, std::move(table)).first->second.get();
 }
 

@@ -4,17 +4,12 @@
 // leaps to the last marked record before that page instead of reading every
 // page header on the way.
 //
-// A table is made by one walk over the stream, the first time a search asks
-// for the key, and kept until the index closes. The walk stops at the first
-// damaged record, and after the record whose page is the key's last page
-// (where a search stops), so a leap never passes a record that a
+// A table is made by one walk over the stream's page headers, the first time
+// a search asks for the key, and kept until the index closes. The walk stops
+// at the first damaged record, and after the record whose page is the key's
+// last page (where a search stops), so a leap never passes a record that a
 // step-by-step walk would have stopped at: the leap lands on a record that
 // walk would have reached, in the same state.
-//
-// The walk also reads every position list on its way and tells whether all
-// of them, up to where a search stops, read cleanly: a search may then leave
-// a list of the key unread where the places it could hold are excluded
-// already, knowing that reading it would not have met damage.
 #include "engine/posting_cursor.h"
 
 #include <cstdint>
@@ -45,18 +40,15 @@ public:
     }
 
     std::size_t Size() const { return m_marks.size(); }
-    // Every position list up to the last page reads cleanly (and none is empty).
-    bool ListsSound() const { return m_bListsSound; }
-
 private:
     std::vector<CursorMark> m_marks; // ascending pages
-    bool m_bListsSound = false;
 };
 
 // The skip tables of one open index, made on first use.
 class SkipTables {
 public:
-    // The key's table, made now if it is the first request.
+    // The key's table, made now if it is the first request; nullptr for a
+    // stream of one block (its headers are few and near each other).
     const SkipTable* Find(std::uint32_t key, std::span<const std::uint8_t> data, std::span<const std::uint32_t> links,
                           std::int32_t firstBlock, std::uint32_t lastPage);
     void Clear() { m_tables.clear(); }

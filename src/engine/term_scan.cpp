@@ -27,8 +27,6 @@ struct TermCursor {
     std::uint32_t numberCount = 0;
     std::uint32_t nextNumber = 0;
     bool damagedAfter = false; // reading number numberCount meets damage
-    std::uint32_t decodedPage = UINT32_MAX; // sound phrases: the page numbers hold sums of,
-    std::uint32_t decodedLimit = 0;         // up to this sum (or the whole list)
 };
 
 // Positions read from the stream number by number, as the procedure asks.
@@ -90,9 +88,6 @@ private:
     PageEnd SearchDecoded(std::uint32_t page, std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts);
     PageEnd CountDecodedPlaces(std::uint32_t page, std::vector<std::uint32_t>& pages,
                                std::vector<std::uint32_t>& counts);
-    bool ListsSound();
-    bool CountSoundPhrase(std::uint32_t page, std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts);
-    const std::uint32_t* SoundSums(TermCursor& source, std::uint32_t page, std::uint32_t limit, std::uint32_t& count);
     bool Fault(const TermCursor& cursor, ScanFault& fault) const;
 
     const TermPlan& m_plan;
@@ -102,8 +97,7 @@ private:
     std::vector<std::uint32_t> m_aligned;
     std::vector<std::uint32_t> m_common; // working space of CountCommonPositions
     std::vector<AlignedList> m_lists;
-    std::vector<std::size_t> m_order;
-    int m_nListsSound = -1; // all keys' lists read cleanly: 1, not: 0, not asked yet: -1
+    bool m_bSharedKeys = false; // two cursors stand on one key's stream // all keys' lists read cleanly: 1, not: 0, not asked yet: -1
     bool m_bGap = false; // the gap flag: kept from pass to pass, clear at the start of the term
 };
 
@@ -122,6 +116,7 @@ TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod
         for (std::size_t i = 0; i < m_cursors.size(); ++i) {
             if (m_cursors[i].key == spec.key) {
                 cursor.source = i;
+                m_bSharedKeys = true;
                 break;
             }
         }
@@ -227,7 +222,10 @@ PageEnd TermScan::SearchPage(std::uint32_t page, std::vector<std::uint32_t>& pag
         counts.push_back(1 + more);
         return PageEnd::UsedUp;
     }
-    if (m_method == ScanMethod::Fast)
+    // A term without "*" over distinct keys: the page search reading the
+    // streams as it goes stops each list where the search ends, which no
+    // decoding beforehand beats. Other terms decode the lists once.
+    if (m_method == ScanMethod::Fast && (m_plan.segments.size() > 1 || m_bSharedKeys))
         return SearchDecoded(page, pages, counts);
     StreamPositions positions(m_cursors);
     return SearchAllCursors(positions, page, pages, counts);
@@ -256,8 +254,6 @@ PageEnd TermScan::SearchAllCursors(Positions& positions, std::uint32_t page,
 PageEnd TermScan::SearchDecoded(std::uint32_t page, std::vector<std::uint32_t>& pages,
                                           std::vector<std::uint32_t>& counts)
 {
-    if (m_plan.segments.size() == 1 && ListsSound() && CountSoundPhrase(page, pages, counts))
-        return PageEnd::UsedUp;
     bool damaged = false;
     for (std::size_t i = 0; i < m_cursors.size(); ++i) {
         TermCursor& cursor = m_cursors[i];
@@ -308,102 +304,6 @@ PageEnd TermScan::CountDecodedPlaces(std::uint32_t page, std::vector<std::uint32
         counts.push_back(places);
     }
     return PageEnd::UsedUp;
-}
-
-// Whether every cursor's key has only clean position lists up to its last
-// page; asked once per term (it makes the keys' skip tables).
-bool TermScan::ListsSound()
-{
-    if (m_nListsSound >= 0)
-        return m_nListsSound == 1;
-    m_nListsSound = m_tables.skipTables != nullptr ? 1 : 0;
-    for (TermCursor& cursor : m_cursors) {
-        if (m_nListsSound == 0)
-            break;
-        cursor.skipsAsked = true;
-        cursor.skips = m_tables.skipTables->Find(cursor.key, m_tables.data, m_tables.links,
-                                                 m_tables.firstBlocks[cursor.key], cursor.lastPage);
-        m_nListsSound = cursor.skips->ListsSound() ? 1 : 0;
-    }
-    return m_nListsSound == 1;
-}
-
-// The running sums of source's list on page up to limit, decoded once for
-// all cursors of its key (again only when a cursor needs more of it). The
-// cursor itself does not move: the next record is found by the list length.
-const std::uint32_t* TermScan::SoundSums(TermCursor& source, std::uint32_t page, std::uint32_t limit,
-                                         std::uint32_t& count)
-{
-    if (source.decodedPage != page || source.decodedLimit < limit) {
-        PostingCursor reader = source.posting;
-        reader.DecodePositionSums(source.numbers, source.numberCount, source.damagedAfter, limit);
-        source.decodedPage = source.damagedAfter ? UINT32_MAX : page;
-        source.decodedLimit = limit;
-        if (source.damagedAfter)
-            return nullptr;
-    }
-    count = source.numberCount;
-    return source.numbers.data();
-}
-
-// A term without "*" over keys whose lists all read cleanly: the count is the
-// number of distinct positions common to all aligned lists (page_lists.h), so
-// the lists are read from the shortest on, each only as far as the largest
-// position still in question, and the page is left as soon as none is left.
-// False (nothing counted, no cursor moved) if a list is damaged after all.
-bool TermScan::CountSoundPhrase(std::uint32_t page, std::vector<std::uint32_t>& pages,
-                                std::vector<std::uint32_t>& counts)
-{
-    m_order.resize(m_cursors.size());
-    for (std::size_t i = 0; i < m_order.size(); ++i)
-        m_order[i] = i;
-    std::sort(m_order.begin(), m_order.end(), [this](std::size_t a, std::size_t b) {
-        return m_cursors[m_cursors[a].source].posting.Remaining() < m_cursors[m_cursors[b].source].posting.Remaining();
-    });
-    std::vector<std::uint32_t>& common = m_common;
-    for (std::size_t k = 0; k < m_order.size(); ++k) {
-        TermCursor& cursor = m_cursors[m_order[k]];
-        const std::uint32_t base = m_plan.termPositions - cursor.termPosition - 1;
-        std::uint32_t limit = UINT32_MAX - base;
-        if (k > 0) {
-            if (common.back() < base)
-                return true; // every aligned position of this list lies beyond
-            limit = common.back() - base;
-        }
-        std::uint32_t n = 0;
-        const std::uint32_t* sums = SoundSums(m_cursors[cursor.source], page, limit, n);
-        if (sums == nullptr)
-            return false;
-        if (k == 0) {
-            common.resize(n);
-            for (std::uint32_t i = 0; i < n; ++i)
-                common[i] = sums[i] + base;
-            if (common.empty())
-                return true;
-            continue;
-        }
-        std::size_t kept = 0;
-        std::uint32_t at = 0;
-        for (const std::uint32_t value : common) {
-            while (at < n && sums[at] + base < value)
-                ++at;
-            if (at == n)
-                break;
-            common[kept] = value;
-            kept += sums[at] + base == value ? 1 : 0;
-        }
-        common.resize(kept);
-        if (common.empty())
-            return true;
-    }
-    std::uint32_t places = 0;
-    for (std::size_t k = 0; k < common.size(); ++k)
-        places += (k == 0 || common[k] != common[k - 1]) ? 1 : 0;
-    if (places > 0) {
-        pages.push_back(page);
-        counts.push_back(places);
-    }
-    return true;
 }
 
 } // namespace

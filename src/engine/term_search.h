@@ -86,11 +86,10 @@ enum class ScanMethod {
     // yardstick for the fast method.
     StepByStep,
     // Lagging cursors leap through the skip tables. On a page where all
-    // cursors meet, a term without "*" whose keys have only clean lists is
-    // counted from its lists read shortest first and only as far as needed;
-    // otherwise the lists are decoded in one go and a pair of characters
-    // with "*" between is counted straight from them, any other term by the
-    // page search over the decoded lists.
+    // cursors meet, a term with "*" or with a key twice has its lists decoded
+    // once (one decoding per key); a pair of characters with "*" between is
+    // counted straight from them, any other such term by the page search
+    // over the decoded lists.
     Fast,
 };
 

@@ -1,5 +1,5 @@
-// The fast scan (skip tables, lists read shortest first, decoded lists,
-// direct counting of character pairs) against the step-by-step scan: random keywords on a
+// The fast scan (skip tables, decoded lists, direct counting of character
+// pairs and of phrases over one key) against the step-by-step scan: random keywords on a
 // generated corpus whose streams run over many interleaved blocks, on sound
 // data and on copies with damaged posting bytes, must give the same arrays.
 #include "support/data_folder.h"

@@ -89,6 +89,8 @@ std::uint32_t CountCommonPositions(std::span<const AlignedList> lists, std::vect
 std::uint32_t CountGapPairPlaces(const AlignedList& first, const AlignedList& second)
 {
     std::uint32_t places = 0;
+    if (first.size() == 0 || second.size() == 0)
+        return places; // cannot happen for lists that read cleanly; never read past them
     std::size_t i = 0, j = 0;
     for (;;) {
         const std::uint32_t a = first[i];

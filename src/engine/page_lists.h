@@ -28,7 +28,6 @@ std::uint32_t CountCommonPositions(std::span<const AlignedList> lists, std::vect
 
 // A term of two characters in two segments (A*B, also A*?*B): the forward
 // scan over the pair, a place wherever B ends 0 .. 300 positions after A.
-// Both lists hold at least one position.
 std::uint32_t CountGapPairPlaces(const AlignedList& first, const AlignedList& second);
 
 } // namespace vesk

@@ -111,6 +111,7 @@ std::vector<Query> MakeQuerySet(const Picks& p)
         {"2 chars", "不知"},
         {"2 chars", "何處"},
         {"2 chars", "麒麟"},
+        {"2 chars", p.rare + f},
         {"2 chars", "明月", A},
         {"2 chars", "春風", M, false, true},
         {"3 chars", "君不見"},

@@ -4,12 +4,14 @@
 // leaps to the last marked record before that page instead of reading every
 // page header on the way.
 //
-// A table is made by one walk over the stream's page headers, the first time
-// a search asks for the key, and kept until the index closes. The walk stops
-// at the first damaged record, and after the record whose page is the key's
-// last page (where a search stops), so a leap never passes a record that a
-// step-by-step walk would have stopped at: the leap lands on a record that
-// walk would have reached, in the same state.
+// A table is filled by the searches themselves: a cursor that walks record
+// by record from its stream's start (or from a mark) adds the marks of the
+// records it reaches beyond the table's end. A search therefore never walks
+// a stream for its table alone; the searches after it leap through the part
+// walked before. A cursor stops at damage and at the key's last page, so the
+// marks cover only records a step-by-step walk reaches, in the state it
+// reaches them: a leap never passes a record where that walk would stop.
+// Tables are kept until the index closes.
 #include "engine/posting_cursor.h"
 
 #include <cstdint>
@@ -21,11 +23,18 @@
 namespace vesk {
 
 inline constexpr std::uint32_t kSkipStride = 16;
+// A cursor looks for a leap once it has walked this many records towards one target.
+inline constexpr std::uint32_t kLeapAfter = 16;
 
 class SkipTable {
 public:
-    SkipTable(std::span<const std::uint8_t> data, std::span<const std::uint32_t> links, std::uint32_t firstBlock,
-              std::uint32_t lastPage);
+    // Adds the mark of record number record (0-based in the stream) when it
+    // is the next one the table lacks; marks of other records are ignored.
+    void Extend(std::uint64_t record, const CursorMark& mark)
+    {
+        if (record == std::uint64_t{m_marks.size()} * kSkipStride)
+            m_marks.push_back(mark);
+    }
 
     // The last mark whose page lies below target, or nullptr when there is
     // none. hint is a mark index the answer is known not to lie before; it is
@@ -40,17 +49,16 @@ public:
     }
 
     std::size_t Size() const { return m_marks.size(); }
+
 private:
     std::vector<CursorMark> m_marks; // ascending pages
 };
 
-// The skip tables of one open index, made on first use.
+// The skip tables of one open index.
 class SkipTables {
 public:
-    // The key's table, made now if it is the first request; nullptr for a
-    // stream of one block (its headers are few and near each other).
-    const SkipTable* Find(std::uint32_t key, std::span<const std::uint8_t> data, std::span<const std::uint32_t> links,
-                          std::int32_t firstBlock, std::uint32_t lastPage);
+    // The key's table (empty when first asked for).
+    SkipTable& Find(std::uint32_t key);
     void Clear() { m_tables.clear(); }
 
 private:

@@ -16,9 +16,9 @@ struct TermCursor {
     std::uint32_t lastPage = 0;
     std::uint32_t termPosition = 0;
     std::uint32_t key = 0;
-    const SkipTable* skips = nullptr;
-    bool skipsAsked = false;
-    std::size_t skipHint = 0; // no mark before it lies after the cursor
+    SkipTable* skips = nullptr; // the key's skip table (fast method)
+    std::uint64_t record = 0;   // number of the current page record in the stream
+    std::size_t skipHint = 0;   // no mark before it lies after the cursor
     // This page's position list, decoded in one go (fast method). Cursors
     // of one key stand on the same list: the first of them decodes it and
     // the others (source) read its numbers.
@@ -112,6 +112,8 @@ TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod
         cursor.lastPage = tables.lastPages[spec.key];
         cursor.termPosition = spec.termPosition;
         cursor.key = spec.key;
+        if (method == ScanMethod::Fast && tables.skipTables != nullptr && plan.cursors.size() > 1)
+            cursor.skips = &tables.skipTables->Find(spec.key);
         cursor.source = m_cursors.size();
         for (std::size_t i = 0; i < m_cursors.size(); ++i) {
             if (m_cursors[i].key == spec.key) {
@@ -135,9 +137,12 @@ bool TermScan::Fault(const TermCursor& cursor, ScanFault& fault) const
 
 bool TermScan::Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault)
 {
-    for (TermCursor& cursor : m_cursors)
+    for (TermCursor& cursor : m_cursors) {
         if (!cursor.posting.ReadPageHeader())
             return Fault(cursor, fault);
+        if (cursor.skips != nullptr)
+            cursor.skips->Extend(0, cursor.posting.Mark());
+    }
     for (;;) {
         // Align the cursors on the largest page among them.
         std::uint32_t target = m_cursors[0].posting.Page();
@@ -176,32 +181,30 @@ TermScan::Advance TermScan::AdvanceTo(TermCursor& cursor, std::uint32_t target)
     while (cursor.posting.Page() < target) {
         if (cursor.posting.Page() == cursor.lastPage)
             return Advance::Finished;
-        if (m_method == ScanMethod::Fast && ++steps >= kSkipStride && Leap(cursor, target))
+        if (cursor.skips != nullptr && ++steps >= kLeapAfter && Leap(cursor, target))
             continue;
         if (!cursor.posting.NextRecord())
             return Advance::Damaged;
+        ++cursor.record;
+        if (cursor.skips != nullptr && cursor.record % kSkipStride == 0)
+            cursor.skips->Extend(cursor.record, cursor.posting.Mark());
     }
     return Advance::Reached;
 }
 
 // A cursor that has walked a stride of records and still lags: the key's skip
-// table (made now if need be) takes it to the last marked record before
-// target. True when it has moved.
+// table takes it to the last marked record before target, when the searches
+// so far have marked one beyond the cursor. True when it has moved.
 bool TermScan::Leap(TermCursor& cursor, std::uint32_t target)
 {
-    if (!cursor.skipsAsked) {
-        cursor.skipsAsked = true;
-        if (m_tables.skipTables != nullptr)
-            cursor.skips = m_tables.skipTables->Find(cursor.key, m_tables.data, m_tables.links,
-                                                     m_tables.firstBlocks[cursor.key], cursor.lastPage);
-    }
-    if (cursor.skips == nullptr || cursor.skips->NextMarkPage(cursor.skipHint) >= target)
+    if (cursor.skips->NextMarkPage(cursor.skipHint) >= target)
         return false;
     const CursorMark* mark = cursor.skips->LastBefore(target, cursor.skipHint);
     if (mark == nullptr || mark->page <= cursor.posting.Page())
         return false;
     // A mark taken from the same stream names a place inside it; should it
     // not, the stream is failed and the next step reports it.
+    cursor.record = std::uint64_t{cursor.skipHint} * kSkipStride;
     return cursor.posting.Restore(*mark);
 }
 

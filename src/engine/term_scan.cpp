@@ -91,7 +91,6 @@ private:
     bool Fault(const TermCursor& cursor, ScanFault& fault) const;
 
     const TermPlan& m_plan;
-    const PostingTables& m_tables;
     const ScanMethod m_method;
     std::vector<TermCursor> m_cursors;
     std::vector<std::uint32_t> m_aligned;
@@ -102,7 +101,7 @@ private:
 };
 
 TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod method)
-    : m_plan(plan), m_tables(tables), m_method(method)
+    : m_plan(plan), m_method(method)
 {
     m_cursors.reserve(plan.cursors.size());
     for (const TermCursorSpec& spec : plan.cursors) {

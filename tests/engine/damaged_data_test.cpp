@@ -110,8 +110,9 @@ Usage UseDataFolder(const fs::path& folder)
                     const Hits hits = test::Search(index, keyword, useOr, useVariants);
                     EXPECT_EQ(index.m_arrCounts.size(), index.m_arrPages.size());
                     EXPECT_EQ(static_cast<std::size_t>(index.m_nResults), index.m_arrPages.size());
-                    if (!index.IsOpen())
+                    if (!index.IsOpen()) {
                         EXPECT_TRUE(hits.empty());
+                    }
                     if (type == 0 && !useOr && !useVariants && keyword == u"甲")
                         usage.wholeHitsOfA = hits;
                     if (type == 0 && !useOr && !useVariants && keyword == u"學")
@@ -269,16 +270,18 @@ TEST_F(DamagedData, MissingOrEmptyFiles)
             if (file == "kav.dir") {
                 EXPECT_EQ(usage.contentsLoaded, empty);
                 EXPECT_EQ(usage.contentsRecords, 0);
-                if (!empty)
+                if (!empty) {
                     EXPECT_NE(std::find(usage.messages.begin(), usage.messages.end(), kMessageContentsMissing),
                               usage.messages.end());
+                }
             }
             if (file == "Index-idx.m" && empty) {
                 EXPECT_TRUE(usage.wholeHitsOfA.empty());
                 EXPECT_FALSE(usage.diagnostics.empty());
             }
-            if (file == "yitizi.txt")
+            if (file == "yitizi.txt") {
                 EXPECT_EQ(usage.wholeHitsOfStudy, s_soundUsage->wholeHitsOfStudy);
+            }
         }
     }
 }
@@ -361,11 +364,13 @@ TEST_F(DamagedData, FirstBlocksAndLinksPastTheEnd)
         // 甲's stream is damaged (its first block, or links it must follow):
         // it finds nothing and says why; 學 (one block) is found as before,
         // unless every link is gone and 學 happens to need none.
-        if (c.lostA)
+        if (c.lostA) {
             EXPECT_TRUE(usage.wholeHitsOfA.empty());
+        }
         EXPECT_FALSE(usage.diagnostics.empty());
-        if (std::string_view(c.what).starts_with("first block"))
+        if (std::string_view(c.what).starts_with("first block")) {
             EXPECT_EQ(usage.wholeHitsOfStudy, s_soundUsage->wholeHitsOfStudy);
+        }
     }
 }
 

@@ -83,8 +83,9 @@ TEST(ResourceBounds, BillionsOfVariantSpellings)
     for (const std::u16string& keyword : {wide.keyword, starred}) {
         HitPageWriter writer(page, 2, kTargetWhole);
         const bool whole = AddVariantKeywords(wide.groups, keyword, writer);
-        if (keyword == starred)
+        if (keyword == starred) {
             EXPECT_FALSE(whole); // every spelling occurs
+        }
         EXPECT_TRUE(writer.Started());
         EXPECT_LT(writer.Page().size(), page.size() * 64);
     }

@@ -105,8 +105,8 @@ std::uint64_t QueryBytes(const CIndex& index, const Query& q, std::map<std::uint
         TermPlan plan;
         if (end > start && PlanTerm(std::u16string_view(keyword).substr(start, end - start), q.useVariants,
                                     index.Variants(), index.FirstBlocks(), plan) == TermPlanStatus::Ready)
-            for (const TermCursorSpec& spec : plan.cursors)
-                keys.insert(spec.key);
+            for (const TermCursorPlan& planned : plan.cursors)
+                keys.insert(planned.key);
         start = end + 1;
     }
     std::uint64_t bytes = 0;

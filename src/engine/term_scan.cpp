@@ -104,18 +104,18 @@ TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod
     : m_plan(plan), m_method(method)
 {
     m_cursors.reserve(plan.cursors.size());
-    for (const TermCursorSpec& spec : plan.cursors) {
+    for (const TermCursorPlan& planned : plan.cursors) {
         TermCursor cursor;
         cursor.posting = PostingCursor(tables.data, tables.links,
-                                       static_cast<std::uint32_t>(tables.firstBlocks[spec.key]));
-        cursor.lastPage = tables.lastPages[spec.key];
-        cursor.termPosition = spec.termPosition;
-        cursor.key = spec.key;
+                                       static_cast<std::uint32_t>(tables.firstBlocks[planned.key]));
+        cursor.lastPage = tables.lastPages[planned.key];
+        cursor.termPosition = planned.termPosition;
+        cursor.key = planned.key;
         if (method == ScanMethod::Fast && tables.skipTables != nullptr && plan.cursors.size() > 1)
-            cursor.skips = &tables.skipTables->Find(spec.key);
+            cursor.skips = &tables.skipTables->Find(planned.key);
         cursor.source = m_cursors.size();
         for (std::size_t i = 0; i < m_cursors.size(); ++i) {
-            if (m_cursors[i].key == spec.key) {
+            if (m_cursors[i].key == planned.key) {
                 cursor.source = i;
                 m_bSharedKeys = true;
                 break;

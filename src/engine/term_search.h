@@ -39,7 +39,7 @@ inline constexpr std::size_t kMaxTermCursors = 300;
 inline constexpr std::size_t kMaxTermSegments = 300;
 inline constexpr std::uint32_t kMaxGap = 300;
 
-struct TermCursorSpec {
+struct TermCursorPlan {
     std::uint32_t key = 0;
     std::uint32_t termPosition = 0;
 };
@@ -50,7 +50,7 @@ struct TermSegment {
 };
 
 struct TermPlan {
-    std::vector<TermCursorSpec> cursors;
+    std::vector<TermCursorPlan> cursors;
     std::vector<TermSegment> segments; // non-empty segments only
     std::uint32_t termPositions = 0;   // T: characters and single wildcards
 };

@@ -11,6 +11,7 @@
 #include "engine/variant_expansion.h"
 #include "pane/model/contents_model.h"
 #include "support/data_folder.h"
+#include "support/run_command.h"
 #include "support/search_helpers.h"
 #include "textstore/code_converter.h"
 
@@ -156,26 +157,12 @@ Usage UseDataFolder(const fs::path& folder)
     return usage;
 }
 
-struct RunResult {
-    int code = -1;
-    std::string out;
-};
-
 // vesk-tool check on folder.
-RunResult RunCheck(const fs::path& folder)
+test::CommandResult RunCheck(const fs::path& folder)
 {
     const std::string command =
         "'" + (fs::path(VESK_BIN_DIR) / "vesk-tool").string() + "' check --data '" + folder.string() + "' 2>&1";
-    RunResult result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return result;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        result.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return test::RunCommand(command);
 }
 
 class DamagedData : public ::testing::Test {
@@ -520,7 +507,7 @@ TEST_F(DamagedData, CheckNamesTheDamage)
         SCOPED_TRACE(c.what);
         const auto copy = Copy();
         c.damage(copy->path());
-        const RunResult result = RunCheck(copy->path());
+        const test::CommandResult result = RunCheck(copy->path());
         EXPECT_EQ(result.code, 1) << result.out;
         EXPECT_NE(result.out.find(c.named), std::string::npos) << result.out;
     }

@@ -1,6 +1,7 @@
 // vesk-tool without --data, copied to a folder of its own as an installed
 // program would be: it finds the data in the XDG data folders.
 #include "support/data_folder.h"
+#include "support/run_command.h"
 
 #include <gtest/gtest.h>
 
@@ -12,26 +13,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolRun {
-    int code = -1;
-    std::string out;
-};
+using ToolRun = test::CommandResult;
 
 // Runs the copied tool with a clean environment holding only the given
 // assignments (no quoting needed: the test's own temporary paths).
 ToolRun RunInstalledTool(const fs::path& tool, const std::string& environment, const std::string& args)
 {
     const std::string command = "env -i " + environment + " " + tool.string() + " " + args + " 2>&1";
-    ToolRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        run.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return test::RunCommand(command);
 }
 
 TEST(InstalledTool, LooksInTheUserThenTheSystemDataFolders)

@@ -4,6 +4,7 @@
 // cell (an occurrence joined across a note in the main-text layer is found
 // but not marked).
 #include "support/data_folder.h"
+#include "support/run_command.h"
 #include "textstore/hit_page.h"
 #include "textstore/page_parser.h"
 
@@ -17,41 +18,17 @@
 namespace vesk {
 namespace {
 
-struct ToolRun {
-    int exitCode = -1;
-    std::string out;
-};
-
-std::string Quoted(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s) {
-        if (c == '\'')
-            q.append("'\\''");
-        else
-            q.push_back(c);
-    }
-    q.push_back('\'');
-    return q;
-}
+using ToolRun = test::CommandResult;
+using test::ShellQuote;
 
 // Runs vesk-tool with args; standard error is dropped unless errPath is given.
 ToolRun Tool(const std::vector<std::string>& args, const std::filesystem::path& errPath = "/dev/null")
 {
-    std::string command = Quoted(std::string(VESK_BIN_DIR) + "/vesk-tool");
+    std::string command = ShellQuote(std::string(VESK_BIN_DIR) + "/vesk-tool");
     for (const std::string& a : args)
-        command.append(" ").append(Quoted(a));
-    command.append(" 2>").append(Quoted(errPath.string()));
-    ToolRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        run.out.append(buffer, n);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+        command.append(" ").append(ShellQuote(a));
+    command.append(" 2>").append(ShellQuote(errPath.string()));
+    return test::RunCommand(command);
 }
 
 std::string ReadFile(const std::filesystem::path& path)
@@ -135,14 +112,14 @@ TEST_F(RenderTool, EveryFoundPageCarriesAnAnchorPerMarkableOccurrence)
     for (const auto& t : targets) {
         for (const std::string keyword : {"學", "學而", "時習之", "不"}) {
             const ToolRun search = Tool({"search", "--data", data, "--raw", "--target", t.name, keyword});
-            ASSERT_EQ(search.exitCode, 0) << keyword;
+            ASSERT_EQ(search.code, 0) << keyword;
             std::istringstream lines(search.out);
             std::uint32_t pageId = 0, places = 0, pages = 0;
             while (lines >> pageId >> places) {
                 ++pages;
                 const ToolRun render = Tool({"render", "--data", data, "--id", std::to_string(pageId), "--target",
                                          t.name, "-o", out, keyword});
-                ASSERT_EQ(render.exitCode, 0);
+                ASSERT_EQ(render.code, 0);
                 const std::string page = ReadFile(out);
                 const std::size_t expected = MarkableOccurrences(
                     test::MakePage(pageId + 1, s_cells.at(pageId)), pageId + 1, keyword, t.target);
@@ -170,7 +147,7 @@ TEST_F(RenderTool, VariantsMarkEverySpelling)
     const auto err = *s_dir / "err.txt";
     // without -o the page goes to standard output and the count to standard error
     const ToolRun plain = Tool({"render", "--data", data, "--id", "3", "學而時習之"}, err);
-    EXPECT_EQ(plain.exitCode, 0);
+    EXPECT_EQ(plain.code, 0);
     EXPECT_EQ(ReadFile(err), "anchors: 0\n");
     EXPECT_EQ(plain.out.rfind(kFramePiece1, 0), 0u);
 
@@ -204,7 +181,7 @@ TEST_F(RenderTool, ExitCodes)
         {{"render", "--data", missing, "--id", "0", "學"}, 4},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(Tool(c.args).exitCode, c.exitCode) << c.args[4];
+        EXPECT_EQ(Tool(c.args).code, c.exitCode) << c.args[4];
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "engine/index.h"
 #include "pane/model/contents_model.h"
 #include "support/data_folder.h"
+#include "support/run_command.h"
 #include "support/search_helpers.h"
 
 #include <gtest/gtest.h>
@@ -15,44 +16,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
-    int code = -1;
-    std::string out;
-};
-
-std::string Quote(const std::string& arg)
-{
-    std::string out = "'";
-    for (char c : arg) {
-        if (c == '\'')
-            out.append("'\\''");
-        else
-            out.push_back(c);
-    }
-    out.push_back('\'');
-    return out;
-}
+using test::ShellQuote;
+using RunResult = test::CommandResult;
 
 RunResult RunTool(const fs::path& data, const std::vector<std::string>& args)
 {
-    std::string command = Quote((fs::path(VESK_BIN_DIR) / "vesk-tool").string());
+    std::string command = ShellQuote((fs::path(VESK_BIN_DIR) / "vesk-tool").string());
     for (const std::string& arg : args) {
         command.push_back(' ');
-        command.append(Quote(arg));
+        command.append(ShellQuote(arg));
     }
     command.append(" --data ");
-    command.append(Quote(data.string()));
+    command.append(ShellQuote(data.string()));
     command.append(" 2>/dev/null");
-    RunResult result;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return result;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        result.out.append(buffer, n);
-    const int status = ::pclose(pipe);
-    result.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return test::RunCommand(command);
 }
 
 class VeskTool : public ::testing::Test {

@@ -16,6 +16,7 @@
 // tables or the mapped data ends that term with no hits and a diagnostic.
 // A closed index finds nothing.
 #include "engine/mapped_file.h"
+#include "engine/result_index.h"
 #include "engine/skip_table.h"
 #include "engine/term_search.h"
 #include "engine/variant_table.h"
@@ -52,13 +53,15 @@ public:
 
     // Opens the index files of type (0 whole text, 1 annotations "_desc",
     // 2 main text "_content") in folder, the page store of the plain base
-    // name and the variant table. Returns 1, or 0 after reporting
-    // "データを開けませんでした。" with the index left closed. Closes first.
+    // name and the variant table (parsed at its first use). Returns 1, or 0
+    // after reporting "データを開けませんでした。" with the index left closed.
+    // Closes first.
     int Open(const std::filesystem::path& folder, std::string_view baseName, int type);
     void Close();
     bool IsOpen() const { return m_bOpen; }
 
-    // Variant groups (reloaded by every Open).
+    // Variant groups: every Open opens folder/"yitizi.txt" again and the
+    // first lookup parses it; LoadVariants parses at once.
     bool LoadVariants(const std::filesystem::path& folder) { return m_variantGroups.Load(folder); }
     bool FindVariantKey(std::uint32_t codePoint, std::uint32_t& key) const
     {
@@ -124,7 +127,16 @@ public:
 
 private:
     bool LoadDirectory(const std::filesystem::path& path);
-    void Combine(std::span<const std::uint32_t> pages, std::span<const std::uint32_t> counts, int mode);
+    // SearchAnd (intersect) and SearchOr (not): each distinct term is
+    // searched once, its counts taken as often as it occurs.
+    int SearchKeyword(std::u16string& keyword, bool useVariants, bool intersect);
+    // Searches term and combines its pages into the result arrays by mode,
+    // each count taken repeats times; index mirrors the arrays. False when
+    // the term has nothing to search (no cursors, or beyond the limits).
+    bool CombineTerm(std::u16string_view term, int mode, bool useVariants, std::uint32_t repeats,
+                     ResultIndex& index);
+    void Combine(std::span<const std::uint32_t> pages, std::span<const std::uint32_t> counts, int mode,
+                 std::uint32_t repeats, ResultIndex& index);
 
     MappedFile m_dataMap;
     SkipTables m_skipTables; // made as searches need them, dropped by Close

@@ -4,8 +4,10 @@
 // Combination is defined by look-ups in the result arrays: "or" adds a new
 // page's count to the first equal entry or appends the page; "and" keeps, in
 // the new list's order, the pages present in the results with the new count
-// plus that of the first equal entry. Both run here in linear time through a
-// map from page to its first entry, giving exactly the same arrays.
+// plus that of the first equal entry. Both run here through a map from page
+// to its first entry (result_index.h), kept from term to term, giving exactly
+// the same arrays in time proportional to the pages combined. A term that
+// occurs more than once in a keyword is searched once (see TermUse).
 #include "engine/index.h"
 
 #include "engine/report.h"
@@ -23,53 +25,35 @@ namespace {
 constexpr char16_t kSpace = u' ';
 constexpr char16_t kIdeographicSpace = u'\u3000';
 
-// Page -> index of its first entry in the result arrays. A dense table when
-// the page identifiers are small (they are below the page count in sound
-// data), a hash map otherwise.
-class FirstEntryMap {
-public:
-    static constexpr std::size_t kNone = SIZE_MAX;
-
-    FirstEntryMap(const std::vector<std::uint32_t>& results, std::span<const std::uint32_t> incoming)
-    {
-        std::uint32_t largest = 0;
-        for (std::uint32_t page : results)
-            largest = std::max(largest, page);
-        for (std::uint32_t page : incoming)
-            largest = std::max(largest, page);
-        m_bDense = largest < kDenseLimit;
-        if (m_bDense)
-            m_dense.assign(std::size_t{largest} + 1, kNone);
-        else
-            m_sparse.reserve(results.size() + incoming.size());
-        for (std::size_t i = 0; i < results.size(); ++i)
-            Add(results[i], i);
+// A keyword's terms in order (views into keyword, which keeps them as long as
+// it lives) after every U+0020 is written over with U+3000. Only U+0020
+// separates terms here: callers turn U+3000 into U+0020 first.
+std::vector<std::u16string_view> SplitTerms(std::u16string& keyword)
+{
+    std::vector<std::u16string_view> terms;
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i <= keyword.size(); ++i) {
+        if (i < keyword.size() && keyword[i] != kSpace)
+            continue;
+        if (i > begin)
+            terms.push_back(std::u16string_view(keyword).substr(begin, i - begin));
+        if (i < keyword.size())
+            keyword[i] = kIdeographicSpace;
+        begin = i + 1;
     }
+    return terms;
+}
 
-    std::size_t Find(std::uint32_t page) const
-    {
-        if (m_bDense)
-            return m_dense[page];
-        const auto it = m_sparse.find(page);
-        return it == m_sparse.end() ? kNone : it->second;
-    }
-
-    // Records index for page unless the page has an entry already.
-    void Add(std::uint32_t page, std::size_t index)
-    {
-        if (m_bDense) {
-            if (m_dense[page] == kNone)
-                m_dense[page] = index;
-        } else {
-            m_sparse.try_emplace(page, index);
-        }
-    }
-
-private:
-    static constexpr std::uint32_t kDenseLimit = 1u << 22;
-    bool m_bDense = false;
-    std::vector<std::size_t> m_dense;
-    std::unordered_map<std::uint32_t, std::size_t> m_sparse;
+// How often each distinct term occurs in a keyword, and what its first search
+// found out. A term that occurs again adds its counts once more and no new
+// page, under "and" as under "or" (its pages are all in the results already,
+// or the results are empty), so it is searched once with its counts taken as
+// many times as it occurs; the arrays come out exactly as when every
+// occurrence is searched in turn.
+struct TermUse {
+    std::uint32_t occurrences = 0;
+    bool searched = false;
+    bool ready = false; // the term had something to search
 };
 
 void ReportScanFault(const ScanFault& fault)
@@ -99,51 +83,60 @@ int CIndex::CheckKeyword(std::u16string_view keyword)
     return terms;
 }
 
-void CIndex::Combine(std::span<const std::uint32_t> pages, std::span<const std::uint32_t> counts, int mode)
+void CIndex::Combine(std::span<const std::uint32_t> pages, std::span<const std::uint32_t> counts, int mode,
+                     std::uint32_t repeats, ResultIndex& index)
 {
+    // Counts are 32-bit and wrap: repeats × count is the sum of repeats
+    // additions of count.
     if (mode == kSearchUnite) {
-        FirstEntryMap first(m_arrPages, pages);
         for (std::size_t i = 0; i < pages.size(); ++i) {
-            const std::size_t at = first.Find(pages[i]);
-            if (at == FirstEntryMap::kNone) {
-                first.Add(pages[i], m_arrPages.size());
+            const std::size_t at = index.Find(pages[i]);
+            if (at == ResultIndex::kNone) {
+                index.Add(pages[i], m_arrPages.size());
                 m_arrPages.push_back(pages[i]);
-                m_arrCounts.push_back(counts[i]);
+                m_arrCounts.push_back(counts[i] * repeats);
             } else {
-                m_arrCounts[at] += counts[i];
+                m_arrCounts[at] += counts[i] * repeats;
             }
         }
     } else if (mode == kSearchIntersect) {
-        const FirstEntryMap first(m_arrPages, pages);
         std::vector<std::uint32_t> keptPages, keptCounts;
         for (std::size_t i = 0; i < pages.size(); ++i) {
-            const std::size_t at = first.Find(pages[i]);
-            if (at == FirstEntryMap::kNone)
+            const std::size_t at = index.Find(pages[i]);
+            if (at == ResultIndex::kNone)
                 continue;
             keptPages.push_back(pages[i]);
-            keptCounts.push_back(counts[i] + m_arrCounts[at]);
+            keptCounts.push_back(counts[i] * repeats + m_arrCounts[at]);
         }
+        index.Remove(m_arrPages);
         m_arrPages = std::move(keptPages);
         m_arrCounts = std::move(keptCounts);
+        index.AddAll(m_arrPages);
     } else {
+        index.Remove(m_arrPages);
         m_arrPages.assign(pages.begin(), pages.end());
-        m_arrCounts.assign(counts.begin(), counts.end());
+        m_arrCounts.resize(counts.size());
+        for (std::size_t i = 0; i < counts.size(); ++i)
+            m_arrCounts[i] = counts[i] * repeats;
+        index.AddAll(m_arrPages);
     }
     m_nResults = static_cast<std::int32_t>(m_arrPages.size());
 }
 
-int CIndex::SearchTerm(std::u16string_view term, int mode, bool useVariants)
+bool CIndex::CombineTerm(std::u16string_view term, int mode, bool useVariants, std::uint32_t repeats,
+                         ResultIndex& index)
 {
     TermPlan plan;
     const TermPlanStatus status =
         PlanTerm(term, useVariants, m_variantGroups, m_bOpen ? FirstBlocks() : std::span<const std::int32_t>{}, plan);
     if (status != TermPlanStatus::Ready) {
         if (mode != kSearchUnite) {
+            index.Remove(m_arrPages);
             m_arrPages.clear();
             m_arrCounts.clear();
             m_nResults = 0;
         }
-        return 0;
+        return false;
     }
     std::vector<std::uint32_t> pages, counts;
     ScanFault fault;
@@ -153,63 +146,53 @@ int CIndex::SearchTerm(std::u16string_view term, int mode, bool useVariants)
         pages.clear();
         counts.clear();
     }
-    Combine(pages, counts, mode);
-    return m_nResults;
+    Combine(pages, counts, mode, repeats, index);
+    return true;
+}
+
+int CIndex::SearchTerm(std::u16string_view term, int mode, bool useVariants)
+{
+    ResultIndex index;
+    index.AddAll(m_arrPages);
+    return CombineTerm(term, mode, useVariants, 1, index) ? m_nResults : 0;
+}
+
+int CIndex::SearchKeyword(std::u16string& keyword, bool useVariants, bool intersect)
+{
+    if (CheckKeyword(keyword) == 0)
+        return 0;
+    m_arrPages.clear();
+    m_arrCounts.clear();
+    m_nResults = 0;
+    const std::vector<std::u16string_view> terms = SplitTerms(keyword);
+    std::unordered_map<std::u16string_view, TermUse> uses;
+    for (std::u16string_view term : terms)
+        ++uses[term].occurrences;
+    ResultIndex index;
+    int sum = 0;
+    for (std::size_t i = 0; i < terms.size(); ++i) {
+        // Once an intersection is empty, further terms cannot change it.
+        if (intersect && i > 0 && m_nResults == 0)
+            break;
+        TermUse& use = uses[terms[i]];
+        if (!use.searched) {
+            const int mode = !intersect ? kSearchUnite : i == 0 ? kSearchReplace : kSearchIntersect;
+            use.ready = CombineTerm(terms[i], mode, useVariants, use.occurrences, index);
+            use.searched = true;
+        }
+        sum += use.ready ? m_nResults : 0;
+    }
+    return sum;
 }
 
 int CIndex::SearchAnd(std::u16string& keyword, bool useVariants)
 {
-    if (CheckKeyword(keyword) == 0)
-        return 0;
-    m_arrPages.clear();
-    m_arrCounts.clear();
-    m_nResults = 0;
-    int sum = 0;
-    bool firstTerm = true;
-    std::u16string term;
-    const auto searchTerm = [&] {
-        // Once the intersection is empty, further terms cannot change it.
-        if (firstTerm || m_nResults > 0)
-            sum += SearchTerm(term, firstTerm ? kSearchReplace : kSearchIntersect, useVariants);
-        firstTerm = false;
-        term.clear();
-    };
-    for (std::size_t i = 0; i < keyword.size(); ++i) {
-        if (keyword[i] == kSpace) {
-            keyword[i] = kIdeographicSpace;
-            if (!term.empty())
-                searchTerm();
-        } else {
-            term.push_back(keyword[i]);
-            if (i + 1 == keyword.size())
-                searchTerm();
-        }
-    }
-    return sum;
+    return SearchKeyword(keyword, useVariants, true);
 }
 
 int CIndex::SearchOr(std::u16string& keyword, bool useVariants)
 {
-    if (CheckKeyword(keyword) == 0)
-        return 0;
-    m_arrPages.clear();
-    m_arrCounts.clear();
-    m_nResults = 0;
-    int sum = 0;
-    std::u16string term;
-    for (std::size_t i = 0; i < keyword.size(); ++i) {
-        if (keyword[i] == kSpace) {
-            keyword[i] = kIdeographicSpace;
-            if (!term.empty())
-                sum += SearchTerm(term, kSearchUnite, useVariants);
-            term.clear();
-        } else {
-            term.push_back(keyword[i]);
-            if (i + 1 == keyword.size())
-                sum += SearchTerm(term, kSearchUnite, useVariants);
-        }
-    }
-    return sum;
+    return SearchKeyword(keyword, useVariants, false);
 }
 
 } // namespace vesk

@@ -149,6 +149,57 @@ TEST_F(SearchSemantics, SeparatorsBecomeIdeographicSpacesAndResultsAreSummed)
     EXPECT_EQ(keyword, u"乙\u3000甲");
 }
 
+// The keyword search as defined: every term searched in turn with SearchTerm,
+// the first replacing the results, the others intersected or united.
+int SearchTermByTerm(CIndex& index, std::u16string_view keyword, bool useOr, bool useVariants)
+{
+    index.m_arrPages.clear();
+    index.m_arrCounts.clear();
+    index.m_nResults = 0;
+    int sum = 0;
+    bool first = true;
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i <= keyword.size(); ++i) {
+        if (i < keyword.size() && keyword[i] != u' ')
+            continue;
+        if (i > begin) {
+            const int mode = useOr ? kSearchUnite : first ? kSearchReplace : kSearchIntersect;
+            sum += index.SearchTerm(keyword.substr(begin, i - begin), mode, useVariants);
+            first = false;
+        }
+        begin = i + 1;
+    }
+    return sum;
+}
+
+TEST_F(SearchSemantics, RepeatedTermsGiveTheArraysOfSearchingEveryTermInTurn)
+{
+    // Repeats next to each other and apart, terms without postings (子) or
+    // beyond the limits, wildcards, variant groups and a term that
+    // empties an intersection before a repeat.
+    const std::u16string longTerm(400, u'甲');
+    const std::u16string keywords[] = {
+        u"甲乙 甲乙",          u"甲 乙 甲",         u"乙 甲乙 乙 甲乙 乙",  u"甲 子 甲",   u"子 甲 子",
+        u"甲*乙 甲?乙 甲*乙",  u"己 庚 己 庚",       u"甲甲 甲 甲甲 甲甲",   u"甲 戊 甲",  u"乙 甲 " + longTerm + u" 甲",
+        u"丙 甲乙丁 丙 丙",    u"甲乙丁甲乙 甲乙 甲乙丁甲乙 甲乙 甲",
+    };
+    for (const std::u16string& keyword : keywords) {
+        for (const bool useOr : {false, true}) {
+            for (const bool useVariants : {false, true}) {
+                SCOPED_TRACE(testing::Message() << (useOr ? "or " : "and ") << (useVariants ? "variants " : "")
+                                                << "keyword " << keyword.size() << " units, first "
+                                                << static_cast<int>(keyword[0]));
+                const int expectedSum = SearchTermByTerm(m_index, keyword, useOr, useVariants);
+                const Hits expected = test::ResultHits(m_index);
+                std::u16string buffer = keyword;
+                const int sum = useOr ? m_index.SearchOr(buffer, useVariants) : m_index.SearchAnd(buffer, useVariants);
+                EXPECT_EQ(sum, expectedSum);
+                EXPECT_EQ(test::ResultHits(m_index), expected);
+            }
+        }
+    }
+}
+
 TEST_F(SearchSemantics, VariantsSwapTheKeyForTheGroupKey)
 {
     std::uint32_t key = 7;

@@ -48,7 +48,8 @@ bool CIndex::LoadDirectory(const std::filesystem::path& path)
 int CIndex::Open(const std::filesystem::path& folder, std::string_view baseName, int type)
 {
     Close();
-    LoadVariants(folder);
+    // Opened now, parsed by the first search or page that asks for variants.
+    m_variantGroups.LoadOnFirstUse(folder);
     std::string base(baseName);
     if (type == kIndexMain)
         base += "_content";

@@ -1,7 +1,6 @@
 #include "engine/variant_table.h"
 
 #include <algorithm>
-#include <fstream>
 #include <string>
 
 namespace vesk {
@@ -51,65 +50,137 @@ std::uint32_t ParseHex(std::string_view field)
     return negative ? static_cast<std::uint32_t>(0u - result) : result;
 }
 
+// Sorts entries by code point, keeping the order of entries with the same
+// code point (a stable LSD radix sort on 11-bit digits; a digit that is the
+// same in every entry costs no pass). The entries come in group order, so
+// each code point's run starts with its first group.
+void SortByCodePoint(std::vector<std::pair<std::uint32_t, std::uint32_t>>& entries)
+{
+    constexpr int kDigitBits = 11;
+    constexpr std::uint32_t kDigits = 1u << kDigitBits;
+    constexpr int kPasses = (32 + kDigitBits - 1) / kDigitBits;
+    std::vector<std::size_t> counts(std::size_t{kPasses} * kDigits, 0);
+    for (const auto& entry : entries)
+        for (int pass = 0; pass < kPasses; ++pass)
+            ++counts[std::size_t{kDigits} * pass + ((entry.first >> (pass * kDigitBits)) & (kDigits - 1))];
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> scratch(entries.size());
+    for (int pass = 0; pass < kPasses; ++pass) {
+        std::size_t* const count = counts.data() + std::size_t{kDigits} * pass;
+        if (std::find(count, count + kDigits, entries.size()) != count + kDigits)
+            continue; // every entry has this digit
+        std::size_t next = 0;
+        for (std::uint32_t d = 0; d < kDigits; ++d)
+            next += std::exchange(count[d], next);
+        for (const auto& entry : entries)
+            scratch[count[(entry.first >> (pass * kDigitBits)) & (kDigits - 1)]++] = entry;
+        entries.swap(scratch);
+    }
+}
+
 } // namespace
 
 void VariantTable::Clear()
 {
-    m_groups.clear();
+    m_pending.Close();
+    m_members.clear();
+    m_groupStarts.assign(1, 0);
     m_firstGroup.clear();
+    m_groups.clear();
+    m_groupsBuilt = true;
 }
 
 bool VariantTable::Load(const std::filesystem::path& folder)
 {
+    LoadOnFirstUse(folder);
+    return ParsePending();
+}
+
+void VariantTable::LoadOnFirstUse(const std::filesystem::path& folder)
+{
     Clear();
-    std::ifstream in(folder / "yitizi.txt", std::ios::binary);
-    if (!in)
+    m_pending.Open(folder / "yitizi.txt");
+}
+
+bool VariantTable::ParsePending() const
+{
+    if (!m_pending.IsOpen())
         return false;
     std::string bytes;
-    char buffer[65536];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-    if (in.bad())
-        return false;
-    Parse(bytes);
-    return true;
+    const bool read = m_pending.ReadToEnd(bytes);
+    m_pending.Close();
+    if (read)
+        ParseInto(bytes);
+    return read;
 }
 
 void VariantTable::Parse(std::string_view bytes)
 {
     Clear();
-    const auto lines = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
-    m_groups.reserve(lines);
-    m_firstGroup.reserve(lines + static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), ',')));
-    std::vector<std::uint32_t> members;
-    std::size_t lineStart = 0;
-    while (lineStart <= bytes.size()) {
-        std::size_t lineEnd = bytes.find('\n', lineStart);
-        if (lineEnd == std::string_view::npos)
-            lineEnd = bytes.size();
-        const std::string_view line = bytes.substr(lineStart, lineEnd - lineStart);
-        if (!line.empty()) {
-            std::vector<std::uint32_t>& group = members; // reused: one exact allocation per group below
-            group.clear();
-            std::size_t fieldStart = 0;
-            while (fieldStart <= line.size()) {
-                std::size_t fieldEnd = line.find(',', fieldStart);
-                if (fieldEnd == std::string_view::npos)
-                    fieldEnd = line.size();
-                if (fieldEnd > fieldStart)
-                    group.push_back(ParseHex(line.substr(fieldStart, fieldEnd - fieldStart)));
-                fieldStart = fieldEnd + 1;
-            }
-            const auto number = static_cast<std::uint32_t>(m_groups.size());
-            for (std::uint32_t member : group)
-                m_firstGroup.emplace_back(member, number);
-            m_groups.emplace_back(group.begin(), group.end());
-        }
-        lineStart = lineEnd + 1;
+    ParseInto(bytes);
+}
+
+const VariantGroups& VariantTable::Groups() const
+{
+    if (m_pending.IsOpen())
+        ParsePending();
+    if (!m_groupsBuilt) {
+        m_groups.clear();
+        m_groups.reserve(m_groupStarts.size() - 1);
+        for (std::size_t g = 0; g + 1 < m_groupStarts.size(); ++g)
+            m_groups.emplace_back(m_members.begin() + m_groupStarts[g], m_members.begin() + m_groupStarts[g + 1]);
+        m_groupsBuilt = true;
     }
-    // Sorted by code point, then group: the first of each code point's run is
-    // the first group holding it.
-    std::ranges::sort(m_firstGroup);
+    return m_groups;
+}
+
+void VariantTable::ParseInto(std::string_view bytes) const
+{
+    m_members.clear();
+    m_groupStarts.assign(1, 0);
+    m_firstGroup.clear();
+    m_groups.clear();
+    // One pass over the fields; a line holding any byte, even a lone
+    // separator or CR, is a group.
+    bool lineHasBytes = false;
+    const std::size_t size = bytes.size();
+    for (std::size_t i = 0;;) {
+        const std::size_t fieldStart = i;
+        // The usual field, up to 8 hexadecimal digits, is read as it is
+        // scanned; anything else goes through ParseHex.
+        std::uint32_t value = 0;
+        for (int digit = 0; i < size && i - fieldStart < 8 && (digit = HexDigit(bytes[i])) >= 0; ++i)
+            value = value * 16 + static_cast<std::uint32_t>(digit);
+        if (i == size || bytes[i] == ',' || bytes[i] == '\n') {
+            if (i > fieldStart) {
+                m_members.push_back(value);
+                lineHasBytes = true;
+            }
+        } else {
+            while (i < size && bytes[i] != ',' && bytes[i] != '\n')
+                ++i;
+            m_members.push_back(ParseHex(bytes.substr(fieldStart, i - fieldStart)));
+            lineHasBytes = true;
+        }
+        if (i < size && bytes[i] == ',') {
+            lineHasBytes = true;
+            ++i;
+            continue;
+        }
+        if (lineHasBytes) {
+            const auto number = static_cast<std::uint32_t>(m_groupStarts.size() - 1);
+            for (std::size_t m = m_groupStarts.back(); m < m_members.size(); ++m)
+                m_firstGroup.emplace_back(m_members[m], number);
+            m_groupStarts.push_back(m_members.size());
+        }
+        lineHasBytes = false;
+        if (i >= size)
+            break;
+        ++i; // past the line's '\n'
+    }
+    m_groupsBuilt = false;
+    // Sorted by code point, each code point's entries in group order: the
+    // first of each run is the first group holding it.
+    SortByCodePoint(m_firstGroup);
     const auto last = std::unique(m_firstGroup.begin(), m_firstGroup.end(),
                                   [](const auto& a, const auto& b) { return a.first == b.first; });
     m_firstGroup.erase(last, m_firstGroup.end());
@@ -117,6 +188,8 @@ void VariantTable::Parse(std::string_view bytes)
 
 bool VariantTable::FindKey(std::uint32_t codePoint, std::uint32_t& key) const
 {
+    if (m_pending.IsOpen())
+        ParsePending();
     const auto it = std::lower_bound(m_firstGroup.begin(), m_firstGroup.end(), codePoint,
                                      [](const auto& entry, std::uint32_t c) { return entry.first < c; });
     if (it == m_firstGroup.end() || it->first != codePoint)

@@ -4,6 +4,14 @@
 // base-16 conversion reads it: leading blanks, sign and "0x" accepted, stops
 // at the first non-digit, no digits gives 0). Group g has the index key
 // 88065 + g. A code point in several groups belongs to the first.
+//
+// Most searches never ask for variants, so the index opens the file when it
+// opens and parses it only at the first lookup (LoadOnFirstUse): the bytes
+// parsed are those of the file opened, even if it has been replaced since.
+// Lookups may therefore fill the table from a const call; a table is not
+// meant for use from several threads at once.
+#include "textstore/read_only_file.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string_view>
@@ -21,6 +29,11 @@ public:
     // Replaces the groups with those of folder/"yitizi.txt"; false (and no
     // groups) when the file cannot be read.
     bool Load(const std::filesystem::path& folder);
+    // Drops the groups and opens folder/"yitizi.txt", to be read and parsed
+    // by the first FindKey or Groups. The groups are then the same as Load
+    // would have given at this call: none when the file cannot be opened or
+    // read.
+    void LoadOnFirstUse(const std::filesystem::path& folder);
     // Replaces the groups with those parsed from bytes.
     void Parse(std::string_view bytes);
     void Clear();
@@ -30,13 +43,26 @@ public:
     // same answer as walking the groups and their members in order.
     bool FindKey(std::uint32_t codePoint, std::uint32_t& key) const;
 
-    const VariantGroups& Groups() const { return m_groups; }
+    const VariantGroups& Groups() const;
 
 private:
-    VariantGroups m_groups;
-    // (code point, first group holding it), ascending by code point: one flat
-    // table, so that loading the groups costs few allocations.
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> m_firstGroup;
+    // Reads and parses the file opened by LoadOnFirstUse, if one waits;
+    // false when it could not be read (the table is then empty).
+    bool ParsePending() const;
+    void ParseInto(std::string_view bytes) const;
+
+    mutable ReadOnlyFile m_pending; // open until its first lookup parses it
+    // Every group's members in line order, group g at
+    // [m_groupStarts[g], m_groupStarts[g + 1]): one flat table, so that
+    // parsing costs few allocations.
+    mutable std::vector<std::uint32_t> m_members;
+    mutable std::vector<std::size_t> m_groupStarts{0};
+    // (code point, first group holding it), ascending by code point.
+    mutable std::vector<std::pair<std::uint32_t, std::uint32_t>> m_firstGroup;
+    // The groups as separate lists, made from the flat table when first
+    // asked for: a search needs only the lookup.
+    mutable VariantGroups m_groups;
+    mutable bool m_groupsBuilt = true;
 };
 
 } // namespace vesk

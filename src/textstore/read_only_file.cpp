@@ -1,5 +1,6 @@
 #include "textstore/read_only_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -62,6 +63,36 @@ bool ReadOnlyFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) 
             return false;
         done += static_cast<std::size_t>(n);
     }
+    return true;
+}
+
+bool ReadOnlyFile::ReadToEnd(std::string& bytes) const
+{
+    bytes.clear();
+    if (m_fd < 0)
+        return false;
+    constexpr std::size_t kMinimumRoom = 65536;
+    const std::int64_t size = Size();
+    // Room for the whole file and one more byte, so that the end usually
+    // shows in the second read.
+    std::size_t room = size > 0 ? static_cast<std::size_t>(size) + 1 : kMinimumRoom;
+    std::size_t done = 0;
+    for (;;) {
+        if (room - done == 0)
+            room += std::max(room / 2, kMinimumRoom);
+        bytes.resize(room);
+        const ssize_t n = ::pread(m_fd, bytes.data() + done, room - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            bytes.clear();
+            return false;
+        }
+        if (n == 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    bytes.resize(done);
     return true;
 }
 

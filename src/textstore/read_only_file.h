@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
 
 namespace vesk {
 
@@ -27,6 +28,10 @@ public:
 
     // Reads exactly buffer.size() bytes at offset; false on an error or a short read.
     bool ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) const;
+    // Replaces bytes with the file from its start up to the end of file met
+    // while reading (the file may have grown or shrunk since Size); false on
+    // an error.
+    bool ReadToEnd(std::string& bytes) const;
 
 private:
     int m_fd = -1;

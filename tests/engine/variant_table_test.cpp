@@ -1,8 +1,11 @@
 // Loading "yitizi.txt" and looking code points up in it.
 #include "engine/variant_table.h"
+#include "support/data_folder.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
 #include <random>
 
 namespace vesk {
@@ -49,33 +52,62 @@ TEST(VariantTable, GroupKeysFollowLineOrderAndTheFirstGroupWins)
     EXPECT_FALSE(table.FindKey(0x10000 + 0x4E00, key)) << "all 32 bits are compared";
 }
 
+// Members drawn from a few hundred neighbouring characters, and from a pool
+// of values spread over all 32 bits (sharing low or high bits, so that the
+// sort by code point has to order on every part); fields written plainly or
+// with blanks, "0x", leading zeros or CR, which read the same.
 TEST(VariantTable, LookupAgreesWithAWalkOverTheGroups)
 {
     std::mt19937 random(7);
-    std::string bytes;
-    for (int line = 0; line < 300; ++line) {
-        for (int member = 0, n = 1 + static_cast<int>(random() % 4); member < n; ++member) {
-            char field[16];
-            std::snprintf(field, sizeof field, "%X,", static_cast<unsigned>(0x4E00 + random() % 400));
-            bytes += field;
-        }
-        bytes += line % 7 == 0 ? "\r\n" : "\n";
+    std::vector<std::uint32_t> wide;
+    for (int i = 0; i < 24; ++i) {
+        const auto value = static_cast<std::uint32_t>(random());
+        wide.insert(wide.end(), {value, value ^ 0x80000000u, value & 0x7FFu, value | 0x7FFu, value & 0xFFFFF800u});
     }
-    VariantTable table;
-    table.Parse(bytes);
-    for (std::uint32_t c = 0x4DF0; c < 0x4E00 + 410; ++c) {
-        std::uint32_t walked = 0;
-        bool found = false;
-        for (std::size_t g = 0; g < table.Groups().size() && !found; ++g)
-            for (std::uint32_t member : table.Groups()[g])
-                if (!found && member == c) {
-                    found = true;
-                    walked = kFirstVariantKey + static_cast<std::uint32_t>(g);
-                }
-        std::uint32_t key = 0;
-        EXPECT_EQ(table.FindKey(c, key), found);
-        if (found) {
-            EXPECT_EQ(key, walked);
+    for (const bool spread : {false, true}) {
+        SCOPED_TRACE(spread ? "spread over 32 bits" : "neighbouring characters");
+        std::string bytes;
+        VariantGroups expected;
+        std::vector<std::uint32_t> candidates;
+        for (int line = 0; line < 300; ++line) {
+            expected.emplace_back();
+            for (int member = 0, n = 1 + static_cast<int>(random() % 4); member < n; ++member) {
+                const std::uint32_t value =
+                    spread ? wide[random() % wide.size()] : static_cast<std::uint32_t>(0x4E00 + random() % 400);
+                static const char* const kForms[] = {"%X,", "%X,", " %x,", "0x%X,", "0%08X,"};
+                char field[24];
+                std::snprintf(field, sizeof field, kForms[spread ? random() % 5 : 0], static_cast<unsigned>(value));
+                bytes += field;
+                expected.back().push_back(value);
+                candidates.insert(candidates.end(), {value - 1, value, value + 1});
+            }
+            // After the last ",", a CR is a field of its own: member 0.
+            if (line % 7 == 0) {
+                bytes += "\r\n";
+                expected.back().push_back(0);
+            } else {
+                bytes += "\n";
+            }
+        }
+        VariantTable table;
+        table.Parse(bytes);
+        ASSERT_EQ(table.Groups(), expected);
+        for (std::uint32_t c = 0x4DF0; c < 0x4E00 + 410; ++c)
+            candidates.push_back(c);
+        for (const std::uint32_t c : candidates) {
+            std::uint32_t walked = 0;
+            bool found = false;
+            for (std::size_t g = 0; g < expected.size() && !found; ++g)
+                for (std::uint32_t member : expected[g])
+                    if (!found && member == c) {
+                        found = true;
+                        walked = kFirstVariantKey + static_cast<std::uint32_t>(g);
+                    }
+            std::uint32_t key = 0;
+            EXPECT_EQ(table.FindKey(c, key), found) << std::hex << c;
+            if (found) {
+                EXPECT_EQ(key, walked) << std::hex << c;
+            }
         }
     }
 }
@@ -86,6 +118,77 @@ TEST(VariantTable, MissingFileLeavesNoGroups)
     table.Parse("4E00\n");
     EXPECT_FALSE(table.Load("/nonexistent-folder"));
     EXPECT_TRUE(table.Groups().empty());
+}
+
+void WriteFile(const std::filesystem::path& path, std::string_view bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// LoadOnFirstUse gives the groups Load would have given at that call, however
+// the folder changes before the first lookup, and whichever lookup comes
+// first.
+TEST(VariantTable, LoadOnFirstUseReadsTheFileOfThatCall)
+{
+    const VariantGroups first = {{0x4E00, 0x5F0C}};
+    struct Case {
+        const char* what;
+        bool fileAtCall;
+        std::function<void(const std::filesystem::path&)> change; // after the call, before the lookup
+        VariantGroups groups;
+    };
+    const Case cases[] = {
+        {"unchanged", true, [](const auto&) {}, first},
+        {"replaced by another file", true,
+         [](const auto& dir) {
+             WriteFile(dir / "new.txt", "5B78,5B66\n");
+             std::filesystem::rename(dir / "new.txt", dir / "yitizi.txt");
+         },
+         first},
+        {"removed", true, [](const auto& dir) { std::filesystem::remove(dir / "yitizi.txt"); }, first},
+        {"missing at the call, written after", false,
+         [](const auto& dir) { WriteFile(dir / "yitizi.txt", "4E00,5F0C\n"); }, {}},
+    };
+    for (const Case& c : cases) {
+        for (const bool lookupFirst : {true, false}) {
+            SCOPED_TRACE(std::string(c.what) + (lookupFirst ? ", FindKey first" : ", Groups first"));
+            test::TempDir dir;
+            if (c.fileAtCall)
+                WriteFile(dir / "yitizi.txt", "4E00,5F0C\n");
+            VariantTable table;
+            table.Parse("9F8D\n"); // dropped by the call
+            table.LoadOnFirstUse(dir.path());
+            c.change(dir.path());
+            std::uint32_t key = 0;
+            const bool found = table.FindKey(0x5F0C, key);
+            if (lookupFirst) {
+                EXPECT_EQ(found, !c.groups.empty());
+                EXPECT_EQ(table.Groups(), c.groups);
+            } else {
+                EXPECT_EQ(table.Groups(), c.groups);
+                EXPECT_EQ(found, !c.groups.empty());
+            }
+            EXPECT_FALSE(table.FindKey(0x9F8D, key));
+            EXPECT_FALSE(table.FindKey(0x5B78, key));
+        }
+    }
+}
+
+TEST(VariantTable, ParseOrClearDropsAWaitingFile)
+{
+    test::TempDir dir;
+    WriteFile(dir / "yitizi.txt", "4E00,5F0C\n");
+    VariantTable table;
+    table.LoadOnFirstUse(dir.path());
+    table.Parse("5B78,5B66\n");
+    EXPECT_EQ(table.Groups(), (VariantGroups{{0x5B78, 0x5B66}}));
+    table.LoadOnFirstUse(dir.path());
+    table.Clear();
+    std::uint32_t key = 0;
+    EXPECT_FALSE(table.FindKey(0x4E00, key));
+    EXPECT_TRUE(table.Groups().empty());
+    table.LoadOnFirstUse(dir.path());
+    EXPECT_EQ(table.Groups(), (VariantGroups{{0x4E00, 0x5F0C}}));
 }
 
 } // namespace

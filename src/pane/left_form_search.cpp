@@ -6,6 +6,7 @@
 #include "pane/sort_list_ctrl.h"
 #include "window/message_box.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -26,6 +27,16 @@ std::u16string KeywordFromText(const QString& text)
             unit = u' ';
     return keyword;
 }
+
+// The busy cursor while the engine runs: a keyword of many thousands of
+// different terms takes seconds.
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
 
 } // namespace
 
@@ -53,6 +64,7 @@ void CLeftForm::OnSearch()
         // finds nothing by itself.
         const bool accepted = CIndex::CheckKeyword(m_strKeyword) != 0;
         if (accepted) {
+            const BusyCursor busy;
             if (m_nAndOr == 0)
                 m_index.SearchAnd(m_strKeyword, m_bVariant);
             else

@@ -502,6 +502,26 @@ TEST_F(DamagedData, CheckNamesTheDamage)
          "kav.dir record 4: level 0 outside 1..19"},
         {"missing main-text posting data", [](const fs::path& d) { fs::remove(d / "Index_content-idx.m"); },
          "Index_content-idx.m: cannot be opened"},
+        {"missing variant table", [](const fs::path& d) { fs::remove(d / "yitizi.txt"); },
+         "yitizi.txt: cannot be read"},
+        {"variant table cut to its first group", [](const fs::path& d) { WriteBytes(d / "yitizi.txt", "5B78,5B66\n"); },
+         "Index-idx.h: key 88066: postings of group 1, but yitizi.txt has 1 group"},
+        {"variant member with a stray character",
+         [](const fs::path& d) { WriteBytes(d / "yitizi.txt", "5B78,5B66;\n7FD2,4E60\n"); },
+         "yitizi.txt line 1 (group 0): member 2 \"5B66;\" is not a hexadecimal number (read as 5B66)"},
+        {"variant member past U+10FFFF",
+         [](const fs::path& d) { WriteBytes(d / "yitizi.txt", "5B78,5B66\n\n7FD2,110000\n"); },
+         "yitizi.txt line 3 (group 1): member 2 \"110000\" is not a Unicode scalar value (beyond 10FFFF)"},
+        {"variant member a surrogate", [](const fs::path& d) { WriteBytes(d / "yitizi.txt", "5B78,DC00\n7FD2,4E60\n"); },
+         "member 2 \"DC00\" is not a Unicode scalar value (a surrogate)"},
+        {"variant table of 20000 groups",
+         [](const fs::path& d) {
+             std::string groups;
+             for (int g = 0; g < 20000; ++g)
+                 groups += std::to_string(0xE000 + g) + "\n";
+             WriteBytes(d / "yitizi.txt", groups);
+         },
+         "yitizi.txt line 11936 (group 11935): 20000 groups; group 11935 and the 8064 after it have keys past 99999"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -1,8 +1,10 @@
 // vesk-tool check: walks every posting stream of the three index variants,
-// every page-store entry and the contents file, and names what is damaged.
+// every page-store entry, the contents file and the variant table, and names
+// what is damaged.
 #include "cli/commands.h"
 #include "common/options.h"
 #include "engine/index_check.h"
+#include "engine/variant_table_check.h"
 #include "pane/model/contents_model.h"
 #include "textstore/file_list.h"
 #include "textstore/file_list_check.h"
@@ -61,10 +63,11 @@ int RunCheck(const std::filesystem::path& data, const Arguments& args)
     for (const char* base : {"Index", "Index_content", "Index_desc"})
         CheckIndexFiles(data, base, pageCount, problems);
     CheckContents(data, pageCount, problems);
+    CheckVariantTable(data, problems);
     for (const std::string& problem : problems)
         std::printf("%s\n", problem.c_str());
     if (problems.empty()) {
-        std::printf("sound: %u pages, three index variants, contents\n", pageCount);
+        std::printf("sound: %u pages, three index variants, contents, variant table\n", pageCount);
         return kExitOk;
     }
     return kExitDamaged;

@@ -72,6 +72,36 @@ TEST(ContentsModel, LoadsRecordsIntoSlotsAndNodesIntoATree)
     EXPECT_EQ(model.m_strProblem, "");
 }
 
+TEST(ContentsModel, LoadingAgainReplacesWhatWasLoaded)
+{
+    test::ReportCapture capture;
+    test::TempDir large, damaged, small, missing;
+    WriteContents(large.path(), kTwoWorks);
+    WriteContents(damaged.path(), {{u"經", 1, 1, 8, 1}}, "partial");
+    const std::vector<Rec> three = {{u"類", 1, 1, 3, 1}, {u"書", 2, 1, 3, 1}, {u"巻", 3, 1, 3, 1}};
+    WriteContents(small.path(), three);
+    ContentsModel fresh;
+    ASSERT_TRUE(fresh.LoadContents(small.path()));
+
+    ContentsModel model;
+    ASSERT_TRUE(model.LoadContents(large.path()));
+    ASSERT_TRUE(model.LoadContents(damaged.path()));
+    EXPECT_NE(model.m_strProblem, "");
+    ASSERT_TRUE(model.LoadContents(small.path()));
+    EXPECT_EQ(model.m_nRecordCount, 4);
+    EXPECT_EQ(model.m_strProblem, "");
+    EXPECT_EQ(model.Listing(), fresh.Listing());
+    EXPECT_EQ(model.m_pRootNode->children.size(), 1u);
+    EXPECT_EQ(model.Record(4).level, 0) << "slots past the records are empty again";
+    EXPECT_EQ(model.Record(7).Name(), u"");
+    EXPECT_EQ(model.NodeOfRecord(5), nullptr);
+    EXPECT_EQ(model.NodeOfRecord(3)->parent, model.NodeOfRecord(2));
+
+    EXPECT_FALSE(model.LoadContents(missing.path()));
+    EXPECT_EQ(model.m_nRecordCount, 1);
+    EXPECT_TRUE(model.m_pRootNode->children.empty());
+}
+
 TEST(ContentsModel, LinksVolumesOfOneWorkOnly)
 {
     test::TempDir dir;

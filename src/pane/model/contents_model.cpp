@@ -82,8 +82,20 @@ ContentsNodeTag* ContentsModel::NodeOfRecord(std::size_t slot) const
     return m_nodeOfSlot[slot];
 }
 
+void ContentsModel::Clear()
+{
+    for (std::size_t slot = 1; slot < static_cast<std::size_t>(m_nRecordCount); ++slot) {
+        m_records[slot] = {};
+        m_nodeOfSlot[slot] = nullptr;
+    }
+    m_nRecordCount = 1;
+    m_pRootNode->children.clear();
+    m_strProblem.clear();
+}
+
 bool ContentsModel::LoadContents(const std::filesystem::path& folder, const std::filesystem::path* listing)
 {
+    Clear();
     std::ofstream listingFile;
     if (listing)
         listingFile.open(*listing, std::ios::binary | std::ios::trunc); // failure: go on without it

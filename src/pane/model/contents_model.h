@@ -69,11 +69,17 @@ class ContentsModel {
 public:
     ContentsModel();
 
-    // Loads folder/"kav.dir". When listing is given, the listing is written
-    // there (created anew before the contents file is opened; left empty when
-    // the contents file is missing). A missing or unreadable contents file
-    // reports "you delete data file!" and returns false with empty contents.
+    // Loads folder/"kav.dir" in place of whatever was loaded before. When
+    // listing is given, the listing is written there (created anew before the
+    // contents file is opened; left empty when the contents file is missing).
+    // A missing or unreadable contents file reports "you delete data file!"
+    // and returns false with empty contents.
     bool LoadContents(const std::filesystem::path& folder, const std::filesystem::path* listing = nullptr);
+
+    // Empties the model as constructed: no records, only the root node. Costs
+    // the records loaded, not the 10000 slots, so one model can be loaded
+    // again and again cheaply.
+    void Clear();
 
     // The listing of the loaded records, UTF-8, one line per record:
     // one tab for level 2, two for level 3, then

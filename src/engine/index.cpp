@@ -4,7 +4,6 @@
 #include "textstore/read_only_file.h"
 
 #include <bit>
-#include <cstring>
 
 namespace vesk {
 namespace {
@@ -14,12 +13,10 @@ static_assert(std::endian::native == std::endian::little, "the index tables are 
 constexpr std::uint64_t kFirstBlockOffset = 0;
 constexpr std::uint64_t kLastPageOffset = 1000000;
 
-template <typename T>
-bool ReadTable(const ReadOnlyFile& file, std::uint64_t offset, std::vector<T>& table, std::size_t count)
+// The key tables and at most 2^32 - 1 block links fit a directory of size.
+bool TablesFit(std::uint64_t size)
 {
-    table.assign(count, T{});
-    const std::span<std::uint8_t> bytes(reinterpret_cast<std::uint8_t*>(table.data()), count * sizeof(T));
-    return file.ReadAt(offset, bytes);
+    return size >= kIndexTablesSize && size - kIndexTablesSize <= std::uint64_t{0xFFFFFFFF} * 4;
 }
 
 } // namespace
@@ -30,18 +27,29 @@ bool CIndex::LoadDirectory(const std::filesystem::path& path)
     if (!file.Open(path))
         return false;
     const std::int64_t size = file.Size();
-    if (size <= 0 || static_cast<std::uint64_t>(size) < kIndexTablesSize ||
-        static_cast<std::uint64_t>(size) - kIndexTablesSize > std::uint64_t{0xFFFFFFFF} * 4) {
+    if (size <= 0 || !TablesFit(static_cast<std::uint64_t>(size))) {
         ReportDiagnostic(path.string() + ": shorter than its key tables");
         return false;
     }
-    m_nBlockLinks = static_cast<std::uint32_t>((static_cast<std::uint64_t>(size) - kIndexTablesSize) / 4);
-    if (!ReadTable(file, kFirstBlockOffset, m_pFirstBlock, kIndexKeys) ||
-        !ReadTable(file, kLastPageOffset, m_pLastPage, kIndexKeys) ||
-        !ReadTable(file, kIndexTablesSize, m_pBlockLink, m_nBlockLinks)) {
+    // Mapped, not read: a search touches a few pages of the tables, and a
+    // copy of all 1.4 MB and more costs a short-lived process more than its
+    // search.
+    if (!m_directoryMap.Map(file)) {
         ReportDiagnostic(path.string() + ": read error");
         return false;
     }
+    const std::span<const std::uint8_t> bytes = m_directoryMap.Bytes();
+    if (!TablesFit(bytes.size())) { // changed since its size was taken
+        ReportDiagnostic(path.string() + ": shorter than its key tables");
+        m_directoryMap.Close();
+        return false;
+    }
+    // The mapping starts on a page boundary and each table on a multiple of
+    // 4 bytes, so the entries are aligned.
+    const auto words = [&](std::uint64_t offset) { return reinterpret_cast<const std::uint32_t*>(bytes.data() + offset); };
+    m_firstBlocks = {reinterpret_cast<const std::int32_t*>(words(kFirstBlockOffset)), kIndexKeys};
+    m_lastPages = {words(kLastPageOffset), kIndexKeys};
+    m_blockLinks = {words(kIndexTablesSize), (bytes.size() - kIndexTablesSize) / 4};
     return true;
 }
 
@@ -79,10 +87,10 @@ int CIndex::Open(const std::filesystem::path& folder, std::string_view baseName,
 
 void CIndex::Close()
 {
-    m_pFirstBlock = {};
-    m_pLastPage = {};
-    m_pBlockLink = {};
-    m_nBlockLinks = 0;
+    m_firstBlocks = {};
+    m_lastPages = {};
+    m_blockLinks = {};
+    m_directoryMap.Close();
     m_skipTables.Clear();
     m_dataMap.Close();
     m_fileList.Close();

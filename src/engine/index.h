@@ -2,7 +2,7 @@
 // CIndex: one variant of the full-text index, the variant groups, the page
 // store and the result arrays of the last search.
 //
-//   posting directory ("-idx.h"), little-endian:
+//   posting directory ("-idx.h"), little-endian, mapped read-only:
 //     0        i32[100000] first block of each key's stream, -1 = no postings
 //     400000   u16[100000] reserved (never read)
 //     600000   u32[100000] reserved (never read)
@@ -106,18 +106,14 @@ public:
     std::vector<std::u16string> ExpandVariants(std::u16string_view keyword) const;
 
     // Read-only views for checking and tools.
-    std::span<const std::int32_t> FirstBlocks() const { return m_pFirstBlock; }
-    std::span<const std::uint32_t> LastPages() const { return m_pLastPage; }
-    std::span<const std::uint32_t> BlockLinks() const { return m_pBlockLink; }
+    std::span<const std::int32_t> FirstBlocks() const { return m_firstBlocks; }
+    std::span<const std::uint32_t> LastPages() const { return m_lastPages; }
+    std::span<const std::uint32_t> BlockLinks() const { return m_blockLinks; }
     std::span<const std::uint8_t> PostingData() const { return m_dataMap.Bytes(); }
     const CFileList& FileList() const { return m_fileList; }
     const VariantTable& Variants() const { return m_variantGroups; }
 
     CFileList m_fileList;
-    std::vector<std::int32_t> m_pFirstBlock;  // kIndexKeys entries while open
-    std::vector<std::uint32_t> m_pLastPage;   // kIndexKeys entries while open
-    std::vector<std::uint32_t> m_pBlockLink;  // m_nBlockLinks entries while open
-    std::uint32_t m_nBlockLinks = 0;
 
     std::vector<std::uint32_t> m_arrPages;    // result pages of the last search
     std::vector<std::uint32_t> m_arrCounts;   // places on each, parallel to m_arrPages
@@ -138,6 +134,13 @@ private:
     void Combine(std::span<const std::uint32_t> pages, std::span<const std::uint32_t> counts, int mode,
                  std::uint32_t repeats, ResultIndex& index);
 
+    // The posting directory, mapped while open (mapped_file.h), and its
+    // tables in place: kIndexKeys first blocks and last pages, then the
+    // block links. All empty while closed.
+    MappedFile m_directoryMap;
+    std::span<const std::int32_t> m_firstBlocks;
+    std::span<const std::uint32_t> m_lastPages;
+    std::span<const std::uint32_t> m_blockLinks;
     MappedFile m_dataMap;
     SkipTables m_skipTables; // made as searches need them, dropped by Close
     ScanMethod m_scanMethod = ScanMethod::Fast;

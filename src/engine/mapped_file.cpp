@@ -10,8 +10,12 @@ bool MappedFile::Open(const std::filesystem::path& path)
 {
     Close();
     ReadOnlyFile file;
-    if (!file.Open(path))
-        return false;
+    return file.Open(path) && Map(file);
+}
+
+bool MappedFile::Map(const ReadOnlyFile& file)
+{
+    Close();
     const std::int64_t size = file.Size();
     if (size < 0 || static_cast<std::uint64_t>(size) > SIZE_MAX)
         return false;
@@ -24,7 +28,7 @@ bool MappedFile::Open(const std::filesystem::path& path)
         m_nSize = static_cast<std::size_t>(size);
     }
     m_bOpen = true;
-    return true; // the mapping outlives the descriptor
+    return true;
 }
 
 void MappedFile::Close()

@@ -186,6 +186,25 @@ public:
         return true;
     }
 
+    // What is left of the current position list when it lies whole inside
+    // the current block (false when it runs on into another block, and
+    // after a fault).
+    bool ListBytesInBlock(std::span<const std::uint8_t>& bytes) const
+    {
+        const std::span<const std::uint8_t> rest = m_stream.BlockRest();
+        if (m_nRemaining > rest.size() || m_stream.Failed())
+            return false;
+        bytes = rest.first(m_nRemaining);
+        return true;
+    }
+    // Moves on by n bytes of the current list (n at most the bytes that
+    // ListBytesInBlock gave).
+    void SkipListBytesInBlock(std::uint32_t n)
+    {
+        m_stream.AdvanceInBlock(n);
+        m_nRemaining -= n;
+    }
+
     // Skips what is left of the current position list.
     bool SkipPositions()
     {

@@ -102,13 +102,21 @@ bool PostingStream::SkipSlow(std::uint32_t n)
 {
     if (m_fault != StreamFault::None)
         return false;
+    // A skip that fails does so where reading byte by byte would: at the end
+    // of the block it cannot leave, whatever byte the skip started from.
     std::uint64_t offset = std::uint64_t{m_nOffset} + n;
     while (offset > kPostingBlockSize) {
+        m_nOffset = m_nBlockEnd;
+        if (m_nBlockEnd != kPostingBlockSize) {
+            SetFault(StreamFault::DataEnds);
+            return false;
+        }
         if (!FollowLink())
             return false;
         offset -= kPostingBlockSize;
     }
     if (offset > m_nBlockEnd) {
+        m_nOffset = m_nBlockEnd;
         SetFault(StreamFault::DataEnds);
         return false;
     }

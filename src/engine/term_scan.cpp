@@ -2,6 +2,7 @@
 // search on every page where they all stand (page_search.h).
 #include "engine/page_lists.h"
 #include "engine/page_search.h"
+#include "engine/phrase_in_block.h"
 #include "engine/posting_cursor.h"
 #include "engine/skip_table.h"
 #include "engine/term_search.h"
@@ -85,6 +86,8 @@ private:
     template <class Positions>
     PageEnd SearchAllCursors(Positions& positions, std::uint32_t page, std::vector<std::uint32_t>& pages,
                              std::vector<std::uint32_t>& counts);
+    bool SearchPhraseBytes(std::uint32_t page, std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts,
+                           PageEnd& end);
     PageEnd SearchDecoded(std::uint32_t page, std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts);
     PageEnd CountDecodedPlaces(std::uint32_t page, std::vector<std::uint32_t>& pages,
                                std::vector<std::uint32_t>& counts);
@@ -96,6 +99,7 @@ private:
     std::vector<std::uint32_t> m_aligned;
     std::vector<std::uint32_t> m_common; // working space of CountCommonPositions
     std::vector<AlignedList> m_lists;
+    std::vector<ListInBlock> m_listBytes; // the page's lists read straight from their blocks
     bool m_bSharedKeys = false; // two cursors stand on one key's stream // all keys' lists read cleanly: 1, not: 0, not asked yet: -1
     bool m_bGap = false; // the gap flag: kept from pass to pass, clear at the start of the term
 };
@@ -227,8 +231,13 @@ PageEnd TermScan::SearchPage(std::uint32_t page, std::vector<std::uint32_t>& pag
     // A term without "*" over distinct keys: the page search reading the
     // streams as it goes stops each list where the search ends, which no
     // decoding beforehand beats. Other terms decode the lists once.
-    if (m_method == ScanMethod::Fast && (m_plan.segments.size() > 1 || m_bSharedKeys))
-        return SearchDecoded(page, pages, counts);
+    if (m_method == ScanMethod::Fast) {
+        if (m_plan.segments.size() > 1 || m_bSharedKeys)
+            return SearchDecoded(page, pages, counts);
+        PageEnd end = PageEnd::UsedUp;
+        if (SearchPhraseBytes(page, pages, counts, end))
+            return end;
+    }
     StreamPositions positions(m_cursors);
     return SearchAllCursors(positions, page, pages, counts);
 }
@@ -248,6 +257,41 @@ PageEnd TermScan::SearchAllCursors(Positions& positions, std::uint32_t page,
         return SearchPhrasePage(positions, std::span<std::uint32_t>(m_aligned), page, pages, counts);
     return SearchSegmentsPage(positions, std::span<const TermSegment>(m_plan.segments),
                               std::span<std::uint32_t>(m_aligned), m_bGap, page, pages, counts);
+}
+
+// A phrase over distinct keys whose lists all lie inside their blocks (false
+// when one does not: the caller then reads the streams). The search reads
+// the bytes as the stream reading would; a list it finds damaged is read
+// from the stream at that number, which fails there as the stream reading
+// would. Lists the search has left unread are skipped by the next header step.
+bool TermScan::SearchPhraseBytes(std::uint32_t page, std::vector<std::uint32_t>& pages,
+                                 std::vector<std::uint32_t>& counts, PageEnd& end)
+{
+    m_listBytes.resize(m_cursors.size());
+    for (std::size_t i = 0; i < m_cursors.size(); ++i) {
+        std::span<const std::uint8_t> bytes;
+        if (!m_cursors[i].posting.ListBytesInBlock(bytes))
+            return false;
+        m_listBytes[i] = {bytes.data(), bytes.data() + bytes.size()};
+        m_aligned[i] = m_plan.termPositions - m_cursors[i].termPosition - 1;
+    }
+    const PhraseInBlockResult result = SearchPhraseInBlock(m_listBytes, m_aligned);
+    if (result.damaged) {
+        PostingCursor& damaged = m_cursors[result.failed].posting;
+        std::span<const std::uint8_t> bytes;
+        damaged.ListBytesInBlock(bytes);
+        damaged.SkipListBytesInBlock(static_cast<std::uint32_t>(m_listBytes[result.failed].at - bytes.data()));
+        std::uint32_t value = 0;
+        damaged.ReadPosition(value);
+        end = PageEnd::Damaged;
+        return true;
+    }
+    if (result.places > 0) {
+        pages.push_back(page);
+        counts.push_back(result.places);
+    }
+    end = PageEnd::UsedUp;
+    return true;
 }
 
 // Decodes every cursor's list of the page, then searches over the lists. A

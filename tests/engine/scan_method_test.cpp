@@ -2,6 +2,7 @@
 // pairs and of phrases over one key) against the step-by-step scan: random keywords on a
 // generated corpus whose streams run over many interleaved blocks, on sound
 // data and on copies with damaged posting bytes, must give the same arrays.
+#include "engine/posting_cursor.h"
 #include "support/data_folder.h"
 #include "support/search_helpers.h"
 #include "textstore/code_converter.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <random>
 
 namespace vesk {
@@ -47,6 +49,74 @@ std::u16string RandomKeyword(std::mt19937& random)
     return keyword;
 }
 
+std::vector<std::uint8_t> ReadBytes(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+enum class ListDamage {
+    Shorten,      // by one or two bytes or to nothing (a list without numbers)
+    LongLast,     // the last number made a 3-byte one, which runs past the list
+    LongInMiddle, // any byte made the first of a longer number: the numbers after it go out of step
+};
+
+// Damages the position lists of a few random page records of character's
+// stream in the whole-text layer.
+void DamageLists(const fs::path& folder, char16_t character, ListDamage damage, int records, std::mt19937& random)
+{
+    const std::vector<std::uint8_t> directory = ReadBytes(folder / "Index-idx.h");
+    const std::vector<std::uint8_t> data = ReadBytes(folder / "Index-idx.m");
+    const auto word = [&](std::size_t offset) {
+        return std::uint32_t{directory[offset]} | std::uint32_t{directory[offset + 1]} << 8 |
+               std::uint32_t{directory[offset + 2]} << 16 | std::uint32_t{directory[offset + 3]} << 24;
+    };
+    const auto key = static_cast<std::size_t>(CodePointToSlot(character));
+    std::vector<std::uint32_t> links((directory.size() - 1400000) / 4);
+    for (std::size_t b = 0; b < links.size(); ++b)
+        links[b] = word(1400000 + 4 * b);
+    PostingCursor cursor(data, links, word(4 * key));
+    const std::uint32_t lastPage = word(1000000 + 4 * key);
+    // Records whose list length and list lie whole in one block: the file
+    // offset of the list and its length.
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> lists;
+    while (cursor.ReadPageHeader()) {
+        const CursorMark mark = cursor.Mark();
+        if (mark.place.offset >= 2 && mark.place.offset + mark.remaining <= kPostingBlockSize)
+            lists.emplace_back(std::uint64_t{mark.place.block} * kPostingBlockSize + mark.place.offset,
+                               mark.remaining);
+        if (cursor.Page() == lastPage || !cursor.SkipPositions())
+            break;
+    }
+    ASSERT_GT(lists.size(), 100u);
+    std::fstream f(folder / "Index-idx.m", std::ios::in | std::ios::out | std::ios::binary);
+    for (int n = 0; n < records; ++n) {
+        const auto [offset, length] = lists[random() % lists.size()];
+        if (damage == ListDamage::Shorten) {
+            const std::uint32_t cut = random() % 3;
+            const std::uint32_t shortened = cut == 0 ? 0 : length > cut ? length - cut : 0;
+            f.seekp(static_cast<std::streamoff>(offset - 2));
+            const char bytes[2] = {static_cast<char>(shortened), static_cast<char>(shortened >> 8)};
+            f.write(bytes, 2);
+        } else if (damage == ListDamage::LongLast && length > 0) {
+            std::uint64_t last = offset;
+            for (std::uint64_t at = offset; at < offset + length; at += PostingStream::NumberLength(data[at]))
+                last = at;
+            f.seekp(static_cast<std::streamoff>(last));
+            f.put(static_cast<char>(0xC0 | (data[last] & 0x3F)));
+        } else if (length > 0) {
+            f.seekp(static_cast<std::streamoff>(offset + random() % length));
+            f.put(static_cast<char>(0x80 + random() % 0x80));
+        }
+    }
+}
+
+void CopyFolder(const fs::path& from, const fs::path& to)
+{
+    for (const auto& entry : fs::directory_iterator(from))
+        fs::copy_file(entry.path(), to / entry.path().filename());
+}
+
 class ScanMethods : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -76,7 +146,8 @@ protected:
     }
 
     // Runs every keyword with both methods on the data in folder; returns how
-    // many found something.
+    // many found something. Both must find the same arrays and report the
+    // same damage (key, offset and kind) in the same order.
     static int CompareMethods(const fs::path& folder)
     {
         test::ReportCapture quiet;
@@ -92,10 +163,15 @@ protected:
             std::string shown;
             Utf16ToUtf8(s_keywords[i], shown, true);
             SCOPED_TRACE(shown + (useOr ? " (or)" : "") + (useVariants ? " (variants)" : ""));
+            test::ReportCapture expectedReports;
             const Hits expected = test::Search(stepByStep, s_keywords[i], useOr, useVariants);
+            const std::vector<std::string> expectedDiagnostics = std::move(expectedReports.diagnostics);
             // Twice: the second run leaps through the skip tables made by the first.
-            EXPECT_EQ(test::Search(fast, s_keywords[i], useOr, useVariants), expected);
-            EXPECT_EQ(test::Search(fast, s_keywords[i], useOr, useVariants), expected);
+            for (int run = 0; run < 2; ++run) {
+                test::ReportCapture reports;
+                EXPECT_EQ(test::Search(fast, s_keywords[i], useOr, useVariants), expected) << "run " << run;
+                EXPECT_EQ(reports.diagnostics, expectedDiagnostics) << "run " << run;
+            }
             found += expected.empty() ? 0 : 1;
         }
         return found;
@@ -123,8 +199,7 @@ TEST_F(ScanMethods, SameArraysOnDamagedPostings)
     for (int copy = 0; copy < 4; ++copy) {
         SCOPED_TRACE("damaged copy " + std::to_string(copy));
         test::TempDir damaged;
-        for (const auto& entry : fs::directory_iterator(s_dir->path()))
-            fs::copy_file(entry.path(), damaged / entry.path().filename().string());
+        CopyFolder(s_dir->path(), damaged.path());
         const fs::path data = damaged / "Index-idx.m";
         const auto size = fs::file_size(data);
         std::fstream f(data, std::ios::in | std::ios::out | std::ios::binary);
@@ -145,5 +220,24 @@ TEST_F(ScanMethods, SameArraysOnDamagedPostings)
     }
 }
 
+TEST_F(ScanMethods, SameArraysOnDamagedLists)
+{
+    // Damage inside the position lists that the page searches read: each
+    // copy has a few lists of one character's stream damaged.
+    std::mt19937 random(23);
+    for (const ListDamage damage : {ListDamage::Shorten, ListDamage::LongLast, ListDamage::LongInMiddle}) {
+        for (const char16_t character : std::u16string_view(u"甲乙丙戊")) {
+            std::string shown;
+            Utf16ToUtf8(std::u16string(1, character), shown, true);
+            SCOPED_TRACE("damaged lists of " + shown + ", damage " + std::to_string(static_cast<int>(damage)));
+            test::TempDir damaged;
+            CopyFolder(s_dir->path(), damaged.path());
+            DamageLists(damaged.path(), character, damage, 3, random);
+            CompareMethods(damaged.path());
+        }
+    }
+}
+
 } // namespace
 } // namespace vesk
+

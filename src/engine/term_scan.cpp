@@ -2,7 +2,7 @@
 // search on every page where they all stand (page_search.h).
 #include "engine/page_lists.h"
 #include "engine/page_search.h"
-#include "engine/phrase_in_block.h"
+#include "engine/lists_in_block.h"
 #include "engine/posting_cursor.h"
 #include "engine/skip_table.h"
 #include "engine/term_search.h"
@@ -86,8 +86,8 @@ private:
     template <class Positions>
     PageEnd SearchAllCursors(Positions& positions, std::uint32_t page, std::vector<std::uint32_t>& pages,
                              std::vector<std::uint32_t>& counts);
-    bool SearchPhraseBytes(std::uint32_t page, std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts,
-                           PageEnd& end);
+    bool SearchInBlock(std::uint32_t page, std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts,
+                       PageEnd& end);
     PageEnd SearchDecoded(std::uint32_t page, std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts);
     PageEnd CountDecodedPlaces(std::uint32_t page, std::vector<std::uint32_t>& pages,
                                std::vector<std::uint32_t>& counts);
@@ -232,11 +232,11 @@ PageEnd TermScan::SearchPage(std::uint32_t page, std::vector<std::uint32_t>& pag
     // streams as it goes stops each list where the search ends, which no
     // decoding beforehand beats. Other terms decode the lists once.
     if (m_method == ScanMethod::Fast) {
+        PageEnd end = PageEnd::UsedUp;
+        if (SearchInBlock(page, pages, counts, end))
+            return end;
         if (m_plan.segments.size() > 1 || m_bSharedKeys)
             return SearchDecoded(page, pages, counts);
-        PageEnd end = PageEnd::UsedUp;
-        if (SearchPhraseBytes(page, pages, counts, end))
-            return end;
     }
     StreamPositions positions(m_cursors);
     return SearchAllCursors(positions, page, pages, counts);
@@ -259,14 +259,19 @@ PageEnd TermScan::SearchAllCursors(Positions& positions, std::uint32_t page,
                               std::span<std::uint32_t>(m_aligned), m_bGap, page, pages, counts);
 }
 
-// A phrase over distinct keys whose lists all lie inside their blocks (false
-// when one does not: the caller then reads the streams). The search reads
-// the bytes as the stream reading would; a list it finds damaged is read
-// from the stream at that number, which fails there as the stream reading
-// would. Lists the search has left unread are skipped by the next header step.
-bool TermScan::SearchPhraseBytes(std::uint32_t page, std::vector<std::uint32_t>& pages,
-                                 std::vector<std::uint32_t>& counts, PageEnd& end)
+// A phrase, or a pair of characters with "*" between, whose lists all lie
+// inside their blocks (false for other terms and when a list does not: the
+// caller then searches otherwise). The search reads the bytes as the stream
+// reading would, each cursor its own copy of the list; a list it finds
+// damaged is read from the stream at that number, which fails there as the
+// stream reading would. Lists the search has left unread are skipped by the
+// next header step.
+bool TermScan::SearchInBlock(std::uint32_t page, std::vector<std::uint32_t>& pages,
+                             std::vector<std::uint32_t>& counts, PageEnd& end)
 {
+    const bool gapPair = m_plan.segments.size() == 2 && m_cursors.size() == 2;
+    if (m_plan.segments.size() != 1 && !gapPair)
+        return false;
     m_listBytes.resize(m_cursors.size());
     for (std::size_t i = 0; i < m_cursors.size(); ++i) {
         std::span<const std::uint8_t> bytes;
@@ -275,7 +280,9 @@ bool TermScan::SearchPhraseBytes(std::uint32_t page, std::vector<std::uint32_t>&
         m_listBytes[i] = {bytes.data(), bytes.data() + bytes.size()};
         m_aligned[i] = m_plan.termPositions - m_cursors[i].termPosition - 1;
     }
-    const PhraseInBlockResult result = SearchPhraseInBlock(m_listBytes, m_aligned);
+    const InBlockResult result = gapPair
+                                     ? CountGapPairInBlock(m_listBytes[0], m_listBytes[1], m_aligned[0], m_aligned[1])
+                                     : SearchPhraseInBlock(m_listBytes, m_aligned);
     if (result.damaged) {
         PostingCursor& damaged = m_cursors[result.failed].posting;
         std::span<const std::uint8_t> bytes;

@@ -36,14 +36,25 @@ std::string RandomCell(std::mt19937& random)
 std::u16string RandomKeyword(std::mt19937& random)
 {
     static const std::u16string kUnits = u"甲乙丙丁戊己";
+    const auto pick = [&random] { return kUnits[random() % kUnits.size()]; };
+    switch (random() % 8) {
+    case 0: // a pair with "*" between, counted by its own passes
+        return {pick(), u'*', pick()};
+    case 1: // a pair with a gap of at least one
+        return {pick(), u'*', u'?', pick()};
+    case 2: // a phrase led by a rare character: the frequent ones lag far behind it
+        return {kUnits[4 + random() % 2], pick(), pick()};
+    default:
+        break;
+    }
     std::u16string keyword;
     const std::size_t terms = 1 + (random() % 5 == 0 ? 1 : 0);
     for (std::size_t t = 0; t < terms; ++t) {
         if (t > 0)
             keyword += u' ';
         for (std::size_t i = 0, length = 1 + random() % 6; i < length; ++i) {
-            const unsigned pick = random() % 12;
-            keyword += pick == 0 ? u'*' : pick == 1 ? u'?' : kUnits[random() % kUnits.size()];
+            const unsigned kind = random() % 12;
+            keyword += kind == 0 ? u'*' : kind == 1 ? u'?' : pick();
         }
     }
     return keyword;

@@ -191,10 +191,10 @@ public:
     // after a fault).
     bool ListBytesInBlock(std::span<const std::uint8_t>& bytes) const
     {
-        const std::span<const std::uint8_t> rest = m_stream.BlockRest();
-        if (m_nRemaining > rest.size() || m_stream.Failed())
+        const std::uint8_t* start = m_stream.BytesAhead(0, m_nRemaining);
+        if (start == nullptr)
             return false;
-        bytes = rest.first(m_nRemaining);
+        bytes = {start, m_nRemaining};
         return true;
     }
     // Moves on by n bytes of the current list (n at most the bytes that
@@ -223,10 +223,9 @@ private:
     // sound; false, with nothing moved, leaves it to the checked reading.
     bool ReadHeaderInBlock(std::uint32_t skip)
     {
-        const std::span<const std::uint8_t> rest = m_stream.BlockRest();
-        if (rest.size() < 5 || skip > rest.size() - 5)
+        const std::uint8_t* bytes = m_stream.BytesAhead(skip, 5);
+        if (bytes == nullptr)
             return false;
-        const std::uint8_t* bytes = rest.data() + skip;
         const std::uint32_t b0 = bytes[0];
         const std::uint32_t length = PostingStream::NumberLength(static_cast<std::uint8_t>(b0));
         std::uint32_t delta = b0;

@@ -114,6 +114,12 @@ public:
         return m_nOffset < m_nBlockEnd ? std::span<const std::uint8_t>(m_pBlock + m_nOffset, m_nBlockEnd - m_nOffset)
                                        : std::span<const std::uint8_t>();
     }
+    // The bytes from skip bytes on, when the current block holds need bytes
+    // there; nullptr when it does not (and after a fault).
+    const std::uint8_t* BytesAhead(std::uint32_t skip, std::uint32_t need) const
+    {
+        return std::uint64_t{m_nOffset} + skip + need <= m_nBlockEnd ? m_pBlock + m_nOffset + skip : nullptr;
+    }
     // Moves on by n bytes inside the current block; n is at most BlockRest().size().
     void AdvanceInBlock(std::uint32_t n) { m_nOffset += n; }
 

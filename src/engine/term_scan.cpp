@@ -100,6 +100,9 @@ private:
     std::vector<std::uint32_t> m_common; // working space of CountCommonPositions
     std::vector<AlignedList> m_lists;
     std::vector<ListInBlock> m_listBytes; // the page's lists read straight from their blocks
+    std::vector<std::uint32_t> m_bases;   // per cursor: the term positions after its character
+    bool m_bInBlockKind = false; // a phrase or a pair with "*" between, searched in block (fast method)
+    bool m_bGapPair = false;     // two cursors in two segments
     bool m_bSharedKeys = false; // two cursors stand on one key's stream // all keys' lists read cleanly: 1, not: 0, not asked yet: -1
     bool m_bGap = false; // the gap flag: kept from pass to pass, clear at the start of the term
 };
@@ -128,6 +131,11 @@ TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod
         m_cursors.push_back(std::move(cursor));
     }
     m_aligned.assign(m_cursors.size(), 0);
+    m_listBytes.resize(m_cursors.size());
+    for (const TermCursor& cursor : m_cursors)
+        m_bases.push_back(plan.termPositions - cursor.termPosition - 1);
+    m_bGapPair = plan.segments.size() == 2 && m_cursors.size() == 2;
+    m_bInBlockKind = method == ScanMethod::Fast && (plan.segments.size() == 1 || m_bGapPair);
 }
 
 bool TermScan::Fault(const TermCursor& cursor, ScanFault& fault) const
@@ -269,19 +277,18 @@ PageEnd TermScan::SearchAllCursors(Positions& positions, std::uint32_t page,
 bool TermScan::SearchInBlock(std::uint32_t page, std::vector<std::uint32_t>& pages,
                              std::vector<std::uint32_t>& counts, PageEnd& end)
 {
-    const bool gapPair = m_plan.segments.size() == 2 && m_cursors.size() == 2;
-    if (m_plan.segments.size() != 1 && !gapPair)
+    if (!m_bInBlockKind)
         return false;
-    m_listBytes.resize(m_cursors.size());
-    for (std::size_t i = 0; i < m_cursors.size(); ++i) {
+    const std::size_t n = m_cursors.size();
+    for (std::size_t i = 0; i < n; ++i) {
         std::span<const std::uint8_t> bytes;
         if (!m_cursors[i].posting.ListBytesInBlock(bytes))
             return false;
         m_listBytes[i] = {bytes.data(), bytes.data() + bytes.size()};
-        m_aligned[i] = m_plan.termPositions - m_cursors[i].termPosition - 1;
     }
-    const InBlockResult result = gapPair
-                                     ? CountGapPairInBlock(m_listBytes[0], m_listBytes[1], m_aligned[0], m_aligned[1])
+    std::copy(m_bases.begin(), m_bases.end(), m_aligned.begin());
+    const InBlockResult result = m_bGapPair
+                                     ? CountGapPairInBlock(m_listBytes[0], m_listBytes[1], m_bases[0], m_bases[1])
                                      : SearchPhraseInBlock(m_listBytes, m_aligned);
     if (result.damaged) {
         PostingCursor& damaged = m_cursors[result.failed].posting;

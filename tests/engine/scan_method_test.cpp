@@ -237,7 +237,7 @@ TEST_F(ScanMethods, SameArraysOnDamagedLists)
     // copy has a few lists of one character's stream damaged.
     std::mt19937 random(23);
     for (const ListDamage damage : {ListDamage::Shorten, ListDamage::LongLast, ListDamage::LongInMiddle}) {
-        for (const char16_t character : std::u16string_view(u"甲乙丙戊")) {
+        for (const char16_t character : std::u16string_view(u"甲丙戊")) {
             std::string shown;
             Utf16ToUtf8(std::u16string(1, character), shown, true);
             SCOPED_TRACE("damaged lists of " + shown + ", damage " + std::to_string(static_cast<int>(damage)));

@@ -125,15 +125,17 @@ inline bool ReadFirst(ListInBlock& list, std::uint32_t& aligned)
 
 } // namespace lists_in_block
 
-// The places of the phrase on the page. aligned[i] holds, on entry, the
-// number of term positions after cursor i's character (the base its first
-// position is added to); the search uses it as working space.
-inline InBlockResult SearchPhraseInBlock(std::span<ListInBlock> lists, std::span<std::uint32_t> aligned)
+// The places of the phrase on the page. bases[i] is the number of term
+// positions after cursor i's character (the base its positions are added
+// to); aligned is working space of the same size.
+inline InBlockResult SearchPhraseInBlock(std::span<ListInBlock> lists, std::span<const std::uint32_t> bases,
+                                         std::span<std::uint32_t> aligned)
 {
     using lists_in_block::ReachGoal;
     InBlockResult result;
     const std::size_t n = lists.size();
     for (std::size_t i = 0; i < n; ++i) {
+        aligned[i] = bases[i];
         if (!lists_in_block::ReadFirst(lists[i], aligned[i])) {
             result.damaged = true;
             result.failed = i;

@@ -286,10 +286,9 @@ bool TermScan::SearchInBlock(std::uint32_t page, std::vector<std::uint32_t>& pag
             return false;
         m_listBytes[i] = {bytes.data(), bytes.data() + bytes.size()};
     }
-    std::copy(m_bases.begin(), m_bases.end(), m_aligned.begin());
     const InBlockResult result = m_bGapPair
                                      ? CountGapPairInBlock(m_listBytes[0], m_listBytes[1], m_bases[0], m_bases[1])
-                                     : SearchPhraseInBlock(m_listBytes, m_aligned);
+                                     : SearchPhraseInBlock(m_listBytes, m_bases, m_aligned);
     if (result.damaged) {
         PostingCursor& damaged = m_cursors[result.failed].posting;
         std::span<const std::uint8_t> bytes;

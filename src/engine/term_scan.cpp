@@ -188,17 +188,27 @@ bool TermScan::Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>
 // meets the key's last page before that.
 TermScan::Advance TermScan::AdvanceTo(TermCursor& cursor, std::uint32_t target)
 {
+    PostingCursor& posting = cursor.posting;
+    if (cursor.skips == nullptr) {
+        while (posting.Page() < target) {
+            if (posting.Page() == cursor.lastPage)
+                return Advance::Finished;
+            if (!posting.NextRecord())
+                return Advance::Damaged;
+        }
+        return Advance::Reached;
+    }
     std::uint32_t steps = 0;
-    while (cursor.posting.Page() < target) {
-        if (cursor.posting.Page() == cursor.lastPage)
+    while (posting.Page() < target) {
+        if (posting.Page() == cursor.lastPage)
             return Advance::Finished;
-        if (cursor.skips != nullptr && ++steps >= kLeapAfter && Leap(cursor, target))
+        if (++steps >= kLeapAfter && Leap(cursor, target))
             continue;
-        if (!cursor.posting.NextRecord())
+        if (!posting.NextRecord())
             return Advance::Damaged;
         ++cursor.record;
-        if (cursor.skips != nullptr && cursor.record % kSkipStride == 0)
-            cursor.skips->Extend(cursor.record, cursor.posting.Mark());
+        if (cursor.record % kSkipStride == 0)
+            cursor.skips->Extend(cursor.record, posting.Mark());
     }
     return Advance::Reached;
 }

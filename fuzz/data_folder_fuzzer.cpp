@@ -3,17 +3,24 @@
 // scratch folder, then opened and used the way the reader and vesk-tool use
 // them: searches with "and" and "or", hit pages of the pages found, pages by
 // number from the contents records, and the full check walk.
+//
+// The folder is kept from input to input and holds exactly the files of the
+// current one: a file is written only when the part it comes from changed
+// (kept_files.h), and the posting directory is patched in place.
 #include "data_folder_layout.h"
 #include "fuzz_input.h"
+#include "kept_files.h"
 #include "scratch_folder.h"
 
 #include "engine/index.h"
 #include "engine/index_check.h"
+#include "engine/variant_table_check.h"
 #include "pane/model/contents_model.h"
 #include "textstore/file_list_check.h"
 #include "textstore/utf8_decode.h"
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 
 namespace {
@@ -21,15 +28,65 @@ namespace {
 using namespace vesk;
 using namespace vesk::fuzz;
 
+const char* const kIndexBases[3] = {"Index", "Index_content", "Index_desc"};
+
 const ScratchFolder& Folder()
 {
     static const ScratchFolder folder;
     return folder;
 }
 
+// Writes the data folder of one input.
+void WriteDataFolder(const std::vector<std::string_view>& parts, std::uint8_t control, const std::string& base)
+{
+    static KeptFiles files(Folder().path());
+    static const ScratchFolder kept;
+    static PatchedDirectory directory(kept.path() / "directory");
+    static bool expanded = false;
+    static std::string postings; // the part the posting data was expanded from
+    static std::string data;
+
+    for (const char* other : kIndexBases) {
+        if (other != base) {
+            files.Remove(std::string(other) + "-idx.h");
+            files.Remove(std::string(other) + "-idx.m");
+        }
+    }
+    if (control & 4) {
+        files.Put(base + "-idx.h", parts[kPartKeys]);
+    } else {
+        directory.Write(parts[kPartKeys], parts[kPartLinks]);
+        files.Link(base + "-idx.h", directory.path());
+    }
+    if (control & 8) {
+        files.Remove(base + "-idx.m");
+    } else {
+        if (!expanded || postings != parts[kPartPostings]) {
+            expanded = true;
+            postings.assign(parts[kPartPostings]);
+            ExpandPostingData(postings, data);
+        }
+        files.Put(base + "-idx.m", data);
+    }
+    files.Put("Index-fl.h", parts[kPartPageDir]);
+    if (control & 0x10)
+        files.Remove("Index-fl.cnt");
+    else
+        files.Put("Index-fl.cnt", parts[kPartPages], CFileList::kContentKey);
+    files.Put("kav.dir", parts[kPartContents]);
+    files.Put("yitizi.txt", parts[kPartVariants]);
+}
+
 std::string IndexBase(int type)
 {
-    return type == kIndexMain ? "Index_content" : type == kIndexAnnotations ? "Index_desc" : "Index";
+    return kIndexBases[type == kIndexMain ? 1 : type == kIndexAnnotations ? 2 : 0];
+}
+
+// Where pages by number are looked for from a contents record: docID - 1,
+// kept inside 32 bits for a damaged record (docID -2^31 starts at -2^31).
+std::int32_t StartOf(const ContentsRecordTag& record)
+{
+    return static_cast<std::int32_t>(std::max<std::int64_t>(std::int64_t{record.docID} - 1, INT32_MIN));
 }
 
 void CheckResultArrays(const CIndex& index)
@@ -75,23 +132,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool useVariants = (control & 0x20) != 0;
 
     const ScratchFolder& folder = Folder();
-    folder.Clear();
     const std::string base = IndexBase(type);
-    if (control & 4) {
-        folder.Write(base + "-idx.h", parts[kPartKeys]);
-    } else {
-        static const ScratchFolder kept;
-        static PatchedDirectory directory(kept.path() / "directory");
-        directory.Write(parts[kPartKeys], parts[kPartLinks]);
-        std::filesystem::create_hard_link(directory.path(), folder.path() / (base + "-idx.h"));
-    }
-    if (!(control & 8))
-        folder.Write(base + "-idx.m", ExpandPostingData(parts[kPartPostings]));
-    folder.Write("Index-fl.h", parts[kPartPageDir]);
-    if (!(control & 0x10))
-        folder.Write("Index-fl.cnt", parts[kPartPages], CFileList::kContentKey);
-    folder.Write("kav.dir", parts[kPartContents]);
-    folder.Write("yitizi.txt", parts[kPartVariants]);
+    WriteDataFolder(parts, control, base);
 
     CIndex index;
     const int opened = index.Open(folder.path(), "Index", type);
@@ -108,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const ContentsRecordTag record =
             ContentsRecordTag::FromBytes(reinterpret_cast<const std::uint8_t*>(contents.data() + at));
         std::int32_t found = 0;
-        if (index.FindRecordByNumber(record.docID - 1, record.curFileName, found)) {
+        if (index.FindRecordByNumber(StartOf(record), record.curFileName, found)) {
             std::uint32_t length = 0;
             std::string page;
             if (index.GetRecordLength(static_cast<std::uint32_t>(found), length))
@@ -124,5 +166,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::uint32_t pageCount = 0;
     CheckFileList(folder.path(), pageCount, problems);
     CheckIndexFiles(folder.path(), base, pageCount, problems);
+    const std::size_t before = problems.size();
+    Require(CheckVariantTable(folder.path(), problems) == (problems.size() == before),
+            "the variant table check is sound exactly when it names nothing");
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace vesk::fuzz {
@@ -38,31 +39,38 @@ std::string ExpandPostingDirectory(std::string_view keys, std::string_view links
 
 PatchedDirectory::~PatchedDirectory()
 {
+    if (m_tables)
+        ::munmap(m_tables, kIndexTablesSize);
     if (m_fd >= 0)
         ::close(m_fd);
 }
 
-void PatchedDirectory::Put(std::uint64_t offset, std::uint32_t value)
+void PatchedDirectory::Create()
 {
-    std::uint8_t bytes[4];
-    for (int k = 0; k < 4; ++k)
-        bytes[k] = static_cast<std::uint8_t>(value >> (8 * k));
-    if (::pwrite(m_fd, bytes, 4, static_cast<off_t>(offset)) != 4) {
+    const std::string tables = ExpandPostingDirectory({}, {});
+    m_fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (m_fd < 0 || ::pwrite(m_fd, tables.data(), tables.size(), 0) != static_cast<ssize_t>(tables.size())) {
         std::perror("vesk fuzz: cannot write the posting directory");
         std::abort();
     }
+    void* mapped = ::mmap(nullptr, kIndexTablesSize, PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, 0);
+    if (mapped == MAP_FAILED) {
+        std::perror("vesk fuzz: cannot map the posting directory");
+        std::abort();
+    }
+    m_tables = static_cast<std::uint8_t*>(mapped);
+}
+
+void PatchedDirectory::Put(std::uint64_t offset, std::uint32_t value)
+{
+    for (int k = 0; k < 4; ++k)
+        m_tables[offset + static_cast<std::uint64_t>(k)] = static_cast<std::uint8_t>(value >> (8 * k));
 }
 
 void PatchedDirectory::Write(std::string_view keys, std::string_view links)
 {
-    if (m_fd < 0) {
-        const std::string tables = ExpandPostingDirectory({}, {});
-        m_fd = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        if (m_fd < 0 || ::pwrite(m_fd, tables.data(), tables.size(), 0) != static_cast<ssize_t>(tables.size())) {
-            std::perror("vesk fuzz: cannot write the posting directory");
-            std::abort();
-        }
-    }
+    if (m_fd < 0)
+        Create();
     for (std::uint32_t key : m_keys) {
         Put(std::uint64_t{key} * 4, 0xFFFFFFFFu);
         Put(kLastPageTable + std::uint64_t{key} * 4, 0);
@@ -74,22 +82,25 @@ void PatchedDirectory::Write(std::string_view keys, std::string_view links)
         Put(kLastPageTable + std::uint64_t{key} * 4, U32At(keys, at + 8));
         m_keys.push_back(key);
     }
-    if (::ftruncate(m_fd, static_cast<off_t>(kIndexTablesSize)) != 0 ||
+    if (links == m_links)
+        return;
+    if (::ftruncate(m_fd, static_cast<off_t>(kIndexTablesSize + links.size())) != 0 ||
         (!links.empty() && ::pwrite(m_fd, links.data(), links.size(), static_cast<off_t>(kIndexTablesSize)) !=
                                static_cast<ssize_t>(links.size()))) {
         std::perror("vesk fuzz: cannot write the block links");
         std::abort();
     }
+    m_links.assign(links);
 }
 
-std::string ExpandPostingData(std::string_view postings)
+void ExpandPostingData(std::string_view postings, std::string& data)
 {
-    std::string data;
+    data.clear();
     for (;;) {
         const std::size_t at = postings.find(kBlockMarker);
         if (at == std::string_view::npos) {
             data.append(postings);
-            return data;
+            return;
         }
         const std::string_view piece = postings.substr(0, at);
         data.append(piece);

@@ -44,12 +44,14 @@ enum DataFolderPart : std::size_t {
 
 // The posting directory that keys and links stand for.
 std::string ExpandPostingDirectory(std::string_view keys, std::string_view links);
-// The posting data that postings stands for.
-std::string ExpandPostingData(std::string_view postings);
+// Replaces data with the posting data that postings stands for (data is
+// reused between inputs, so its buffer is not allocated anew each time).
+void ExpandPostingData(std::string_view postings, std::string& data);
 
 // The posting directory of keys and links kept in one file between inputs:
-// the 1.4 MB of key tables are written once, and each input only resets the
-// keys of the one before, sets its own and rewrites the links.
+// the 1.4 MB of key tables are written once and mapped, and each input only
+// resets the keys of the one before and sets its own (stores into the
+// mapping, no system call), and rewrites the links when they changed.
 class PatchedDirectory {
 public:
     explicit PatchedDirectory(std::filesystem::path path) : m_path(std::move(path)) {}
@@ -62,11 +64,14 @@ public:
     const std::filesystem::path& path() const { return m_path; }
 
 private:
+    void Create();
     void Put(std::uint64_t offset, std::uint32_t value);
 
     std::filesystem::path m_path;
     int m_fd = -1;
+    std::uint8_t* m_tables = nullptr; // the key tables, mapped shared
     std::vector<std::uint32_t> m_keys; // keys set by the last input
+    std::string m_links;               // links written by the last input
 };
 
 // The compact forms of real files (the inverses, used to write seeds): the

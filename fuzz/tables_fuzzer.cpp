@@ -3,14 +3,19 @@
 //   input := yitizi.txt |VESK| kav.dir |VESK| keyword (UTF-8)
 //
 // The variant table is loaded from its file, its lookups are asked for every
-// member, and the keyword is expanded (bounded by kMaxVariantSpellings). The
-// contents file is loaded with its listing, and the tree is walked through
-// the lookups the search pane uses.
+// member, the check of vesk-tool check must agree with what was loaded, and
+// the keyword (its first 64 units: enough for both cuts of the expansion,
+// 65536 spellings and 2097152 units, while each character is looked up
+// through every group) is expanded. The contents file is loaded with its
+// listing into a model kept from input to input (loading replaces the
+// records), and the tree is walked through the lookups the search pane uses.
 #include "fuzz_input.h"
+#include "kept_files.h"
 #include "scratch_folder.h"
 
 #include "engine/variant_expansion.h"
 #include "engine/variant_table.h"
+#include "engine/variant_table_check.h"
 #include "pane/model/contents_model.h"
 #include "textstore/utf8_decode.h"
 
@@ -27,26 +32,42 @@ const ScratchFolder& Folder()
     return folder;
 }
 
-void CheckVariants(const std::filesystem::path& folder, std::string_view keywordUtf8)
+constexpr std::size_t kExpandedKeywordUnits = 64;
+
+void CheckVariants(const std::filesystem::path& folder, std::string_view bytes, std::string_view keywordUtf8)
 {
     VariantTable table;
     Require(table.Load(folder), "a written variant table loads");
     const VariantGroups& groups = table.Groups();
+    bool scalarValues = true;
     for (std::size_t g = 0; g < groups.size(); ++g) {
         for (std::uint32_t member : groups[g]) {
             std::uint32_t key = 0;
             Require(table.FindKey(member, key), "every member has a key");
             Require(key >= kFirstVariantKey && key <= kFirstVariantKey + g, "a member's key is its first group's");
+            scalarValues = scalarValues && member <= 0x10FFFF && (member < 0xD800 || member > 0xDFFF);
         }
     }
-    const std::u16string keyword = Utf8ToUtf16(keywordUtf8);
+    std::vector<std::string> problems;
+    std::size_t checkedGroups = 0;
+    const bool sound = CheckVariantTableBytes(bytes, problems, checkedGroups);
+    Require(sound == problems.empty(), "the check is sound exactly when it names nothing");
+    Require(checkedGroups == groups.size(), "the check counts the groups the loader makes");
+    if (sound)
+        Require(scalarValues && groups.size() <= kVariantGroupKeys,
+                "a table the check passes holds characters only, under keys inside the tables");
+
+    std::u16string keyword = Utf8ToUtf16(keywordUtf8);
+    if (keyword.size() > kExpandedKeywordUnits)
+        keyword.resize(kExpandedKeywordUnits);
     const std::vector<std::u16string> spellings = ExpandVariants(groups, keyword);
     Require(!spellings.empty() && spellings.size() <= kMaxVariantSpellings, "the expansion is bounded");
 }
 
 void CheckContents(const std::filesystem::path& folder)
 {
-    ContentsModel contents;
+    // One model for every input: constructing one clears 10000 record slots.
+    static ContentsModel contents;
     const std::filesystem::path listing = folder / "kav.txt";
     Require(contents.LoadContents(folder, &listing), "a written contents file loads");
     Require(contents.m_nRecordCount >= 1 && contents.m_nRecordCount <= static_cast<std::int32_t>(kContentsSlots),
@@ -78,9 +99,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::vector<std::string_view> parts = SplitParts(data, size, 3);
     const ScratchFolder& folder = Folder();
-    folder.Write("yitizi.txt", parts[0]);
-    folder.Write("kav.dir", parts[1]);
-    CheckVariants(folder.path(), parts[2]);
+    static KeptFiles files(folder.path());
+    files.Put("yitizi.txt", parts[0]);
+    files.Put("kav.dir", parts[1]);
+    CheckVariants(folder.path(), parts[0], parts[2]);
     CheckContents(folder.path());
     return 0;
 }

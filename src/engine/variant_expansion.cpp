@@ -52,6 +52,12 @@ std::size_t CountSpellings(const VariantGroups& groups, const std::vector<std::u
     return count;
 }
 
+// The UTF-16 units AppendUtf16 writes for c.
+std::size_t Utf16Length(std::uint32_t c)
+{
+    return c > 0xFFFF && c <= 0x10FFFF ? 2 : 1;
+}
+
 void AppendUtf16(std::uint32_t c, std::u16string& out)
 {
     if (c > 0x10FFFF) {
@@ -265,28 +271,41 @@ std::vector<std::u16string> ExpandVariants(const VariantGroups& groups, std::u16
     for (const std::uint32_t& c : codePoints)
         alternatives.push_back(Alternatives(groups, c));
 
+    // Consecutive spellings differ from one position p on, where the next
+    // alternative is taken, and every later position starts again at its
+    // first alternative: the next spelling is this one's units before p, the
+    // new alternative, and the first spelling's units after p. So a spelling
+    // costs the positions the counter passes, not one step per unit.
+    std::u16string first;
+    for (const std::span<const std::uint32_t> members : alternatives)
+        AppendUtf16(members[0], first);
     std::vector<std::u16string> spellings;
     std::vector<std::size_t> choice(codePoints.size(), 0);
+    std::u16string spelling = first;
     std::size_t units = 0;
     for (;;) {
-        std::u16string spelling;
-        for (std::size_t i = 0; i < choice.size(); ++i)
-            AppendUtf16(alternatives[i][choice[i]], spelling);
         units += spelling.size();
         if (!spellings.empty() && units > kMaxVariantUnits)
             return spellings;
-        spellings.push_back(std::move(spelling));
+        spellings.push_back(spelling);
         if (spellings.size() == kMaxVariantSpellings)
             return spellings;
         std::size_t p = choice.size();
+        std::size_t replaced = 0;  // units of this spelling from p on
+        std::size_t firstTail = 0; // units of the first spelling after p
         for (;;) {
             if (p == 0)
                 return spellings;
             --p;
+            replaced += Utf16Length(alternatives[p][choice[p]]);
             if (++choice[p] < alternatives[p].size())
                 break;
             choice[p] = 0;
+            firstTail += Utf16Length(alternatives[p][0]);
         }
+        spelling.resize(spelling.size() - replaced);
+        AppendUtf16(alternatives[p][choice[p]], spelling);
+        spelling.append(first, first.size() - firstTail, firstTail);
     }
 }
 

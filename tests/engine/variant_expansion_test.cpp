@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "support/reference_hit_page.h"
 #include "textstore/code_converter.h"
 
@@ -58,6 +61,73 @@ TEST(ExpandVariants, CombinesGroupMembersInOrder)
     };
     for (const auto& c : cases)
         EXPECT_EQ(ExpandVariants(groups, c.keyword), c.spellings);
+}
+
+namespace {
+
+// Every spelling written out from its choices, one position after another.
+std::vector<std::u16string> ExpandOneByOne(const VariantGroups& groups, const std::u16string& keyword)
+{
+    std::vector<std::vector<std::uint32_t>> alternatives;
+    for (std::size_t i = 0; i < keyword.size(); ++i) {
+        std::uint32_t c = keyword[i];
+        if (IsHighSurrogate(c) && i + 1 < keyword.size() && IsLowSurrogate(keyword[i + 1]))
+            c = CombineSurrogates(c, keyword[++i]);
+        alternatives.push_back({c});
+        for (const auto& group : groups) {
+            if (std::find(group.begin(), group.end(), c) != group.end()) {
+                alternatives.back() = group;
+                break;
+            }
+        }
+    }
+    std::vector<std::u16string> spellings;
+    std::vector<std::size_t> choice(alternatives.size(), 0);
+    for (;;) {
+        std::u16string spelling;
+        for (std::size_t i = 0; i < choice.size(); ++i) {
+            const std::uint32_t m = alternatives[i][choice[i]];
+            if (m > 0x10FFFF)
+                spelling += u'\uFFFD';
+            else if (m > 0xFFFF)
+                spelling += {static_cast<char16_t>(0xD800 + ((m - 0x10000) >> 10)),
+                             static_cast<char16_t>(0xDC00 + ((m - 0x10000) & 0x3FF))};
+            else
+                spelling += static_cast<char16_t>(m);
+        }
+        spellings.push_back(spelling);
+        std::size_t p = choice.size();
+        while (p > 0 && ++choice[p - 1] == alternatives[p - 1].size())
+            choice[--p] = 0;
+        if (p == 0)
+            return spellings;
+    }
+}
+
+} // namespace
+
+TEST(ExpandVariants, AgreesWithWritingEachSpellingOut)
+{
+    // Members of one, two and no UTF-16 units (past U+10FFFF: U+FFFD), so
+    // that consecutive spellings differ in length at every position.
+    const std::uint32_t pool[] = {0x4E00, 0x5F0C, 0x20001, 0x2A6D6, 0x110000, 0x20, 0x3000, 0xD800, 0x5B78};
+    std::mt19937 random(11);
+    for (int round = 0; round < 200; ++round) {
+        VariantGroups groups(1 + random() % 4);
+        for (auto& group : groups)
+            for (std::size_t n = 1 + random() % 4; group.size() < n;)
+                group.push_back(pool[random() % std::size(pool)]);
+        std::u16string keyword;
+        for (std::size_t n = random() % 7; n > 0; --n) {
+            const std::uint32_t c = pool[random() % std::size(pool)];
+            if (c > 0xFFFF && c <= 0x10FFFF)
+                keyword += {static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)),
+                            static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF))};
+            else
+                keyword += static_cast<char16_t>(c & 0xFFFF);
+        }
+        ASSERT_EQ(ExpandVariants(groups, keyword), ExpandOneByOne(groups, keyword)) << "round " << round;
+    }
 }
 
 TEST(ExpandVariants, StopsAtTheSpellingLimit)

@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -92,6 +94,13 @@ struct Usage {
     std::string contentsProblem;
 };
 
+// Where pages by number are looked for from a contents record: docID - 1,
+// kept inside 32 bits for a damaged record (docID -2^31 starts at -2^31).
+std::int32_t StartOf(const ContentsRecordTag& record)
+{
+    return static_cast<std::int32_t>(std::max<std::int64_t>(std::int64_t{record.docID} - 1, INT32_MIN));
+}
+
 // Does with folder what the reader and its tools do: opens each index type,
 // searches, renders the pages found and every page of the store, and finds
 // pages by the numbers of the contents records.
@@ -147,7 +156,7 @@ Usage UseDataFolder(const fs::path& folder)
             const ContentsRecordTag& record = contents.Record(static_cast<std::size_t>(slot));
             std::int32_t found = 0;
             std::string page;
-            if (index.FindRecordByNumber(record.docID - 1, record.curFileName, found))
+            if (index.FindRecordByNumber(StartOf(record), record.curFileName, found))
                 index.ReadRecord(static_cast<std::uint32_t>(found), page);
         }
         index.ExpandVariants(u"學習 甲");
@@ -444,6 +453,27 @@ TEST_F(DamagedData, ContentsRecordsThatCannotBePlaced)
         EXPECT_EQ(usage.contentsRecords, c.kept);
         EXPECT_NE(usage.contentsProblem.find("record " + std::to_string(c.record + 1)), std::string::npos)
             << usage.contentsProblem;
+    }
+}
+
+TEST_F(DamagedData, ContentsRecordsWhoseFirstPageIsOutsideTheStore)
+{
+    // Record 3 is the volume 卷一 (pages 1 .. 300); its docID is overwritten.
+    for (const std::int32_t docID : {INT32_MIN, -1, 0, INT32_MAX}) {
+        SCOPED_TRACE(docID);
+        const auto copy = Copy();
+        PatchU32(copy->path() / "kav.dir", 2 * kContentsRecordSize + 204, static_cast<std::uint32_t>(docID));
+        const Usage usage = UseDataFolder(copy->path());
+        ExpectOpenFailures(usage, kNone);
+        EXPECT_EQ(usage.contentsRecords, s_soundUsage->contentsRecords);
+        const std::string tool = "'" + (fs::path(VESK_BIN_DIR) / "vesk-tool").string() + "' ";
+        const std::string data = " --data '" + copy->path().string() + "' 2>&1";
+        EXPECT_EQ(test::RunCommand(tool + "page --record 3 --number 1" + data).code, 5);
+        const test::CommandResult check = RunCheck(copy->path());
+        EXPECT_EQ(check.code, 1);
+        EXPECT_NE(check.out.find("kav.dir record 3: offset 432: pages " + std::to_string(docID) + " + 300 outside"),
+                  std::string::npos)
+            << check.out;
     }
 }
 

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <fstream>
+#include <optional>
 
 namespace vesk {
 namespace {
@@ -100,6 +102,21 @@ TEST(ContentsModel, LoadingAgainReplacesWhatWasLoaded)
     EXPECT_FALSE(model.LoadContents(missing.path()));
     EXPECT_EQ(model.m_nRecordCount, 1);
     EXPECT_TRUE(model.m_pRootNode->children.empty());
+}
+
+TEST(ContentsModel, FirstPageIdOfARecord)
+{
+    struct Case {
+        std::int32_t docID;
+        std::optional<std::int32_t> first;
+    };
+    const Case cases[] = {{1, 0}, {251, 250}, {INT32_MAX, INT32_MAX - 1}, {0, std::nullopt}, {-1, std::nullopt},
+                          {INT32_MIN, std::nullopt}};
+    for (const Case& c : cases) {
+        ContentsRecordTag record;
+        record.docID = c.docID;
+        EXPECT_EQ(record.FirstPageId(), c.first) << c.docID;
+    }
 }
 
 TEST(ContentsModel, LinksVolumesOfOneWorkOnly)

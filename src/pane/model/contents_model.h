@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,14 @@ struct ContentsRecordTag {
     std::uint16_t curFileName = 0;     // page number of the range's first page
 
     std::u16string Name() const;
+    // The page identifier of the range's first page, docID - 1; none when
+    // docID is below 1 (a damaged record: no page lies before the first).
+    std::optional<std::int32_t> FirstPageId() const
+    {
+        if (docID < 1)
+            return std::nullopt;
+        return docID - 1;
+    }
     // Decodes one 216-byte record.
     static ContentsRecordTag FromBytes(const std::uint8_t* bytes);
 };

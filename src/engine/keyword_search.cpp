@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 
@@ -87,38 +88,44 @@ void CIndex::Combine(std::span<const std::uint32_t> pages, std::span<const std::
                      std::uint32_t repeats, ResultIndex& index)
 {
     // Counts are 32-bit and wrap: repeats × count is the sum of repeats
-    // additions of count.
-    if (mode == kSearchUnite) {
-        for (std::size_t i = 0; i < pages.size(); ++i) {
-            const std::size_t at = index.Find(pages[i]);
-            if (at == ResultIndex::kNone) {
-                index.Add(pages[i], m_arrPages.size());
-                m_arrPages.push_back(pages[i]);
-                m_arrCounts.push_back(counts[i] * repeats);
-            } else {
-                m_arrCounts[at] += counts[i] * repeats;
-            }
-        }
-    } else if (mode == kSearchIntersect) {
-        std::vector<std::uint32_t> keptPages, keptCounts;
-        for (std::size_t i = 0; i < pages.size(); ++i) {
-            const std::size_t at = index.Find(pages[i]);
-            if (at == ResultIndex::kNone)
-                continue;
-            keptPages.push_back(pages[i]);
-            keptCounts.push_back(counts[i] * repeats + m_arrCounts[at]);
-        }
-        index.Remove(m_arrPages);
-        m_arrPages = std::move(keptPages);
-        m_arrCounts = std::move(keptCounts);
-        index.AddAll(m_arrPages);
-    } else {
-        index.Remove(m_arrPages);
+    // additions of count. A term's pages ascend strictly, so uniting them
+    // with no results is taking them as they are.
+    const bool ascending =
+        std::adjacent_find(pages.begin(), pages.end(), std::greater_equal<std::uint32_t>()) == pages.end();
+    if (mode == kSearchReplace || (mode == kSearchUnite && m_arrPages.empty() && ascending)) {
         m_arrPages.assign(pages.begin(), pages.end());
         m_arrCounts.resize(counts.size());
         for (std::size_t i = 0; i < counts.size(); ++i)
             m_arrCounts[i] = counts[i] * repeats;
-        index.AddAll(m_arrPages);
+        index.MarkStale();
+    } else {
+        if (!index.IsCurrent())
+            index.Rebuild(m_arrPages);
+        if (mode == kSearchUnite) {
+            for (std::size_t i = 0; i < pages.size(); ++i) {
+                const std::size_t at = index.Find(pages[i]);
+                if (at == ResultIndex::kNone) {
+                    index.Add(pages[i], m_arrPages.size());
+                    m_arrPages.push_back(pages[i]);
+                    m_arrCounts.push_back(counts[i] * repeats);
+                } else {
+                    m_arrCounts[at] += counts[i] * repeats;
+                }
+            }
+        } else {
+            std::vector<std::uint32_t> keptPages, keptCounts;
+            for (std::size_t i = 0; i < pages.size(); ++i) {
+                const std::size_t at = index.Find(pages[i]);
+                if (at == ResultIndex::kNone)
+                    continue;
+                keptPages.push_back(pages[i]);
+                keptCounts.push_back(counts[i] * repeats + m_arrCounts[at]);
+            }
+            index.Remove(m_arrPages);
+            m_arrPages = std::move(keptPages);
+            m_arrCounts = std::move(keptCounts);
+            index.AddAll(m_arrPages);
+        }
     }
     m_nResults = static_cast<std::int32_t>(m_arrPages.size());
 }
@@ -131,7 +138,7 @@ bool CIndex::CombineTerm(std::u16string_view term, int mode, bool useVariants, s
         PlanTerm(term, useVariants, m_variantGroups, m_bOpen ? FirstBlocks() : std::span<const std::int32_t>{}, plan);
     if (status != TermPlanStatus::Ready) {
         if (mode != kSearchUnite) {
-            index.Remove(m_arrPages);
+            index.MarkStale();
             m_arrPages.clear();
             m_arrCounts.clear();
             m_nResults = 0;
@@ -153,7 +160,7 @@ bool CIndex::CombineTerm(std::u16string_view term, int mode, bool useVariants, s
 int CIndex::SearchTerm(std::u16string_view term, int mode, bool useVariants)
 {
     ResultIndex index;
-    index.AddAll(m_arrPages);
+    index.MarkStale();
     return CombineTerm(term, mode, useVariants, 1, index) ? m_nResults : 0;
 }
 

@@ -16,6 +16,19 @@ class ResultIndex {
 public:
     static constexpr std::size_t kNone = SIZE_MAX;
 
+    // An index stays stale from MarkStale until Rebuild: the arrays were
+    // replaced wholesale, and a search of one term never needs the index.
+    bool IsCurrent() const { return m_bCurrent; }
+    void MarkStale() { m_bCurrent = false; }
+    void Rebuild(std::span<const std::uint32_t> pages)
+    {
+        m_bSparse = false;
+        m_sparse.clear();
+        m_dense.clear();
+        m_bCurrent = true;
+        AddAll(pages);
+    }
+
     std::size_t Find(std::uint32_t page) const
     {
         if (m_bSparse) {
@@ -75,6 +88,7 @@ private:
         m_dense.resize(std::min<std::size_t>(wanted, kDenseLimit), kNone);
     }
 
+    bool m_bCurrent = true;
     bool m_bSparse = false;
     std::vector<std::size_t> m_dense;
     std::unordered_map<std::uint32_t, std::size_t> m_sparse;

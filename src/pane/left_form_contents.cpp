@@ -78,7 +78,8 @@ bool CLeftForm::ShowDocumentPage(int record, int useFirstPage, int page)
     std::int32_t pageId = -1;
     std::uint32_t length = 0;
     std::string bytes;
-    if (!m_index.FindRecordByNumber(volume.docID - 1, page, pageId) || pageId < first || pageId > last ||
+    const std::optional<std::int32_t> start = volume.FirstPageId();
+    if (!start || !m_index.FindRecordByNumber(*start, page, pageId) || pageId < first || pageId > last ||
         !m_index.GetRecordLength(static_cast<std::uint32_t>(pageId), length) ||
         !m_index.ReadRecord(static_cast<std::uint32_t>(pageId), bytes)) {
         ReportDiagnostic("no page " + std::to_string(page) + " in the volume of record " +

@@ -154,6 +154,21 @@ private slots:
         QVERIFY(ReadFile(pane.form->m_strPageFile).contains("page 5"));
     }
 
+    void aVolumeWhoseFirstPageLiesBeforeTheStoreShowsNothing()
+    {
+        QTemporaryDir data;
+        QVERIFY(vesk::test::MakeDataFolder(pane_test::SearchCorpus(), data.path().toStdString()));
+        // Record 9 (卷三) claims to start at page -2^31: docID of the 9th record.
+        QFile contents(data.filePath(QStringLiteral("kav.dir")));
+        QVERIFY(contents.open(QIODevice::ReadWrite) && contents.seek(8 * 216 + 204));
+        QCOMPARE(contents.write(QByteArray("\x00\x00\x00\x80", 4)), qint64(4));
+        contents.close();
+        PaneUnderTest pane(data.path().toStdString());
+        QVERIFY(!pane.form->ShowDocumentPage(9, 1, 0));
+        QVERIFY(!pane.form->ShowDocumentPage(9, 0, 5));
+        QVERIFY(!pane.view->IsShowingPage());
+    }
+
     void missingContentsFileIsReportedOnceAndSearchFindsNothing()
     {
         QTemporaryDir data;

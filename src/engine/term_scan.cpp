@@ -103,7 +103,7 @@ private:
     std::vector<std::uint32_t> m_bases;   // per cursor: the term positions after its character
     bool m_bInBlockKind = false; // a phrase or a pair with "*" between, searched in block (fast method)
     bool m_bGapPair = false;     // two cursors in two segments
-    bool m_bSharedKeys = false; // two cursors stand on one key's stream // all keys' lists read cleanly: 1, not: 0, not asked yet: -1
+    bool m_bSharedKeys = false; // two cursors stand on one key's stream
     bool m_bGap = false; // the gap flag: kept from pass to pass, clear at the start of the term
 };
 
@@ -246,9 +246,10 @@ PageEnd TermScan::SearchPage(std::uint32_t page, std::vector<std::uint32_t>& pag
         counts.push_back(1 + more);
         return PageEnd::UsedUp;
     }
-    // A term without "*" over distinct keys: the page search reading the
-    // streams as it goes stops each list where the search ends, which no
-    // decoding beforehand beats. Other terms decode the lists once.
+    // A phrase or a pair with "*" between reads its lists straight from
+    // their blocks when they lie inside them. Otherwise a term with "*" or
+    // with a key twice decodes its lists once, and a phrase over distinct
+    // keys reads the streams as it goes.
     if (m_method == ScanMethod::Fast) {
         PageEnd end = PageEnd::UsedUp;
         if (SearchInBlock(page, pages, counts, end))

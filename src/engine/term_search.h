@@ -86,10 +86,12 @@ enum class ScanMethod {
     // yardstick for the fast method.
     StepByStep,
     // Lagging cursors leap through the skip tables. On a page where all
-    // cursors meet, a term with "*" or with a key twice has its lists decoded
-    // once (one decoding per key); a pair of characters with "*" between is
-    // counted straight from them, any other such term by the page search
-    // over the decoded lists.
+    // cursors meet, a phrase and a pair of characters with "*" between read
+    // lists that lie inside their blocks straight from the bytes, with the
+    // same reads in the same order (lists_in_block.h). Otherwise a term with
+    // "*" or with a key twice has its lists decoded once (one decoding per
+    // key); a pair of characters with "*" between is counted straight from
+    // them, any other such term by the page search over the decoded lists.
     Fast,
 };
 

@@ -1,6 +1,7 @@
 #include "engine/variant_expansion.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <span>
 
 #include "textstore/code_converter.h"
@@ -29,22 +30,61 @@ std::vector<std::uint32_t> CodePoints(std::u16string_view keyword)
     return out;
 }
 
-// The members of the first group holding c, or c alone.
-std::span<const std::uint32_t> Alternatives(const VariantGroups& groups, const std::uint32_t& c)
-{
-    for (const auto& group : groups)
-        if (std::find(group.begin(), group.end(), c) != group.end())
-            return group;
-    return {&c, 1};
-}
+// The alternatives of the characters of one keyword: the members of the
+// first group holding each, or the character alone. They are found for all
+// characters in one pass over the groups: looking each character up through
+// every group would cost the keyword's length times the table's size (for a
+// keyword of 30000 characters and a table of 16000 members, seconds).
+class KeywordAlternatives {
+public:
+    KeywordAlternatives(const VariantGroups& groups, const std::vector<std::uint32_t>& codePoints)
+        : m_groups(groups), m_characters(codePoints)
+    {
+        std::ranges::sort(m_characters);
+        m_characters.erase(std::unique(m_characters.begin(), m_characters.end()), m_characters.end());
+        m_groupOf.assign(m_characters.size(), kNoGroup);
+        std::size_t open = m_characters.size();
+        for (std::size_t g = 0; g < groups.size() && open > 0; ++g) {
+            for (const std::uint32_t member : groups[g]) {
+                const std::size_t at = IndexOf(member);
+                if (at < m_characters.size() && m_characters[at] == member && m_groupOf[at] == kNoGroup) {
+                    m_groupOf[at] = g;
+                    --open;
+                }
+            }
+        }
+    }
+
+    // The alternatives of c, one of the keyword's characters; c alone lies
+    // where c lies.
+    std::span<const std::uint32_t> Of(const std::uint32_t& c) const
+    {
+        const std::size_t group = m_groupOf[IndexOf(c)];
+        if (group == kNoGroup)
+            return {&c, 1};
+        return m_groups[group];
+    }
+
+private:
+    static constexpr std::size_t kNoGroup = SIZE_MAX;
+
+    std::size_t IndexOf(std::uint32_t c) const
+    {
+        return static_cast<std::size_t>(std::ranges::lower_bound(m_characters, c) - m_characters.begin());
+    }
+
+    const VariantGroups& m_groups;
+    std::vector<std::uint32_t> m_characters; // distinct, ascending
+    std::vector<std::size_t> m_groupOf;      // per character: its first group, or kNoGroup
+};
 
 // The number of spellings of a keyword: the product of its characters'
 // alternatives, SIZE_MAX when larger.
-std::size_t CountSpellings(const VariantGroups& groups, const std::vector<std::uint32_t>& codePoints)
+std::size_t CountSpellings(const KeywordAlternatives& alternatives, const std::vector<std::uint32_t>& codePoints)
 {
     std::size_t count = 1;
     for (const std::uint32_t& c : codePoints) {
-        const std::size_t n = Alternatives(groups, c).size();
+        const std::size_t n = alternatives.Of(c).size();
         if (n != 0 && count > SIZE_MAX / n)
             return SIZE_MAX;
         count *= n;
@@ -84,12 +124,12 @@ using Term = std::vector<Position>;
 
 // Splits the keyword into terms of positions; false when some position does
 // not fit the walk (see the header).
-bool BuildTerms(const VariantGroups& groups, const std::vector<std::uint32_t>& codePoints,
+bool BuildTerms(const KeywordAlternatives& alternatives, const std::vector<std::uint32_t>& codePoints,
                 std::vector<Term>& terms)
 {
     bool inTerm = false;
     for (const std::uint32_t& c : codePoints) {
-        const std::span<const std::uint32_t> members = Alternatives(groups, c);
+        const std::span<const std::uint32_t> members = alternatives.Of(c);
         std::size_t separators = 0;
         Position position;
         for (std::uint32_t m : members) {
@@ -266,10 +306,11 @@ private:
 std::vector<std::u16string> ExpandVariants(const VariantGroups& groups, std::u16string_view keyword)
 {
     const std::vector<std::uint32_t> codePoints = CodePoints(keyword);
+    const KeywordAlternatives lookup(groups, codePoints);
     std::vector<std::span<const std::uint32_t>> alternatives;
     alternatives.reserve(codePoints.size());
     for (const std::uint32_t& c : codePoints)
-        alternatives.push_back(Alternatives(groups, c));
+        alternatives.push_back(lookup.Of(c));
 
     // Consecutive spellings differ from one position p on, where the next
     // alternative is taken, and every later position starts again at its
@@ -312,14 +353,15 @@ std::vector<std::u16string> ExpandVariants(const VariantGroups& groups, std::u16
 bool AddVariantKeywords(const VariantGroups& groups, std::u16string_view keyword, HitPageWriter& writer)
 {
     const std::vector<std::uint32_t> codePoints = CodePoints(keyword);
+    const KeywordAlternatives alternatives(groups, codePoints);
     std::vector<Term> terms;
-    if (BuildTerms(groups, codePoints, terms))
+    if (BuildTerms(alternatives, codePoints, terms))
         return TermWalker(terms, writer).Run();
 
     const std::vector<std::u16string> spellings = ExpandVariants(groups, keyword);
     for (const std::u16string& spelling : spellings)
         AddKeywords(spelling, writer);
-    return !writer.Cut() && spellings.size() == CountSpellings(groups, codePoints);
+    return !writer.Cut() && spellings.size() == CountSpellings(alternatives, codePoints);
 }
 
 } // namespace vesk

@@ -14,11 +14,14 @@
 #include "engine/index.h"
 #include "textstore/utf8_decode.h"
 
+#include "executable_folder.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <map>
 #include <set>
 #include <string>
@@ -30,17 +33,6 @@ namespace {
 using namespace vesk;
 
 constexpr std::size_t kMegabyteOfUnits = 512 * 1024;
-
-std::string DefaultFolder()
-{
-    char path[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0)
-        return ".";
-    path[n] = '\0';
-    std::string s(path);
-    return s.substr(0, s.rfind('/'));
-}
 
 long PeakResidentKb()
 {
@@ -97,6 +89,31 @@ void CollectPairs(const CIndex& index, std::size_t wanted, std::vector<std::u16s
         }
 }
 
+// A keyword of terms each followed by a space, up to 1 MB and maxTerms terms.
+struct LongKeyword {
+    explicit LongKeyword(std::size_t maxTerms) : maxTerms(maxTerms) {}
+
+    // Appends the terms when all of them fit; false (nothing appended) when not.
+    bool Append(std::initializer_list<std::u16string_view> more)
+    {
+        std::size_t units = 0;
+        for (std::u16string_view term : more)
+            units += term.size() + 1;
+        if (text.size() + units > kMegabyteOfUnits || terms + more.size() > maxTerms)
+            return false;
+        for (std::u16string_view term : more) {
+            text += term;
+            text += u' ';
+        }
+        terms += more.size();
+        return true;
+    }
+
+    std::size_t maxTerms;
+    std::u16string text;
+    std::size_t terms = 0;
+};
+
 void Run(CIndex& index, const char* name, const std::u16string& keyword, std::size_t terms)
 {
     for (const bool useOr : {false, true}) {
@@ -114,7 +131,7 @@ void Run(CIndex& index, const char* name, const std::u16string& keyword, std::si
 
 int main(int argc, char** argv)
 {
-    std::string folder = DefaultFolder();
+    std::string folder = ExecutableFolder();
     std::size_t maxTerms = SIZE_MAX;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--data") && i + 1 < argc) {
@@ -141,32 +158,21 @@ int main(int argc, char** argv)
     std::printf("data %s, %zu distinct pairs taken, repeated pair U+%04X U+%04X\n", folder.c_str(), pairs.size(),
                 static_cast<unsigned>(frequent[0]), static_cast<unsigned>(frequent[1]));
 
-    std::u16string repeated;
-    std::size_t repeatedTerms = 0;
-    while (repeated.size() + frequent.size() + 1 <= kMegabyteOfUnits && repeatedTerms < maxTerms) {
-        repeated += frequent + u' ';
-        ++repeatedTerms;
+    LongKeyword repeated(maxTerms);
+    while (repeated.Append({frequent})) {
     }
-    Run(index, "repeated", repeated, repeatedTerms);
+    Run(index, "repeated", repeated.text, repeated.terms);
 
-    std::u16string distinct;
-    std::size_t distinctTerms = 0;
-    for (const std::u16string& pair : pairs) {
-        if (distinct.size() + pair.size() + 1 > kMegabyteOfUnits || distinctTerms == maxTerms)
+    LongKeyword distinct(maxTerms);
+    for (const std::u16string& pair : pairs)
+        if (!distinct.Append({pair}))
             break;
-        distinct += pair + u' ';
-        ++distinctTerms;
-    }
-    Run(index, "distinct", distinct, distinctTerms);
+    Run(index, "distinct", distinct.text, distinct.terms);
 
-    std::u16string mixed;
-    std::size_t mixedTerms = 0;
-    for (const std::u16string& pair : pairs) {
-        if (mixed.size() + pair.size() + frequent.size() + 2 > kMegabyteOfUnits || mixedTerms + 2 > maxTerms)
+    LongKeyword mixed(maxTerms);
+    for (const std::u16string& pair : pairs)
+        if (!mixed.Append({pair, frequent}))
             break;
-        mixed += pair + u' ' + frequent + u' ';
-        mixedTerms += 2;
-    }
-    Run(index, "mixed", mixed, mixedTerms);
+    Run(index, "mixed", mixed.text, mixed.terms);
     return 0;
 }

@@ -26,6 +26,8 @@
 #include "textstore/page_parser.h"
 #include "textstore/utf8_decode.h"
 
+#include "executable_folder.h"
+
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -178,16 +180,6 @@ private:
     std::map<char32_t, char32_t> m_lastMember;
     std::map<std::string, std::vector<Sample>> m_samples;
 };
-
-std::string ExecutableFolder()
-{
-    char path[4096];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0)
-        return ".";
-    std::string s(path, static_cast<std::size_t>(n));
-    return s.substr(0, s.rfind('/'));
-}
 
 } // namespace
 

@@ -16,6 +16,8 @@
 #include "textstore/code_converter.h"
 #include "textstore/utf8_decode.h"
 
+#include "executable_folder.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -89,22 +91,11 @@ double Median(std::vector<double> v)
     return v[v.size() / 2];
 }
 
-std::string DefaultFolder()
-{
-    char path[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0)
-        return ".";
-    path[n] = '\0';
-    std::string s(path);
-    return s.substr(0, s.rfind('/'));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::string folder = DefaultFolder();
+    std::string folder = ExecutableFolder();
     int runs = 15;
     std::string only;
     ScanMethod method = ScanMethod::Fast;

@@ -11,6 +11,8 @@
 #include "engine/index.h"
 #include "engine/report.h"
 
+#include "executable_folder.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -21,16 +23,6 @@
 namespace {
 
 using namespace vesk;
-
-std::filesystem::path ExecutableFolder()
-{
-    char buffer[4096];
-    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (n <= 0)
-        return ".";
-    buffer[n] = '\0';
-    return std::filesystem::path(buffer).parent_path();
-}
 
 std::u16string RepeatedPhrase(std::size_t units)
 {

@@ -3,6 +3,7 @@
 #include "engine/index.h"
 #include "engine/variant_table.h"
 #include "textstore/read_only_file.h"
+#include "textstore/split_pieces.h"
 
 #include <array>
 #include <cstdint>
@@ -200,31 +201,22 @@ bool CheckVariantTableBytes(std::string_view bytes, std::vector<std::string>& pr
     std::size_t line = 0;
     std::size_t group = 0;
     std::size_t firstLineOutside = 0;
-    for (std::size_t lineStart = 0; lineStart <= bytes.size(); ++line) {
-        std::size_t lineEnd = bytes.find('\n', lineStart);
-        if (lineEnd == std::string_view::npos)
-            lineEnd = bytes.size();
-        const std::string_view text = bytes.substr(lineStart, lineEnd - lineStart);
-        lineStart = lineEnd + 1;
+    ForEachPiece(bytes, '\n', [&](std::string_view text) {
+        ++line;
         if (text.empty())
-            continue;
+            return;
         if (group == kGroupKeys)
-            firstLineOutside = line + 1;
+            firstLineOutside = line;
         std::size_t member = 0;
-        for (std::size_t fieldStart = 0; fieldStart <= text.size();) {
-            std::size_t fieldEnd = text.find(',', fieldStart);
-            if (fieldEnd == std::string_view::npos)
-                fieldEnd = text.size();
-            const std::string_view field = text.substr(fieldStart, fieldEnd - fieldStart);
-            fieldStart = fieldEnd + 1;
+        ForEachPiece(text, ',', [&](std::string_view field) {
             if (field.empty())
-                continue;
+                return;
             if (group < groups.size() && member < groups[group].size())
-                members.Add(line + 1, group, member + 1, field, groups[group][member]);
+                members.Add(line, group, member + 1, field, groups[group][member]);
             ++member;
-        }
+        });
         ++group;
-    }
+    });
     members.Finish();
     if (groupCount > kGroupKeys)
         problems.push_back("yitizi.txt line " + std::to_string(firstLineOutside) + " (group " +

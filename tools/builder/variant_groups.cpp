@@ -1,6 +1,7 @@
 #include "builder/variant_groups.h"
 
 #include "textstore/code_converter.h"
+#include "textstore/split_pieces.h"
 
 #include <cstdlib>
 
@@ -9,29 +10,18 @@ namespace vesk::build {
 std::vector<std::vector<std::uint32_t>> ParseVariantTable(std::string_view table)
 {
     std::vector<std::vector<std::uint32_t>> groups;
-    std::size_t lineStart = 0;
-    while (lineStart <= table.size()) {
-        std::size_t lineEnd = table.find('\n', lineStart);
-        if (lineEnd == std::string_view::npos)
-            lineEnd = table.size();
-        const std::string_view line = table.substr(lineStart, lineEnd - lineStart);
-        lineStart = lineEnd + 1;
+    ForEachPiece(table, '\n', [&](std::string_view line) {
         if (line.empty())
-            continue;
+            return;
         std::vector<std::uint32_t> group;
-        std::size_t fieldStart = 0;
-        while (fieldStart <= line.size()) {
-            std::size_t fieldEnd = line.find(',', fieldStart);
-            if (fieldEnd == std::string_view::npos)
-                fieldEnd = line.size();
-            const std::string field(line.substr(fieldStart, fieldEnd - fieldStart));
-            fieldStart = fieldEnd + 1;
-            if (field.empty())
-                continue;
+        ForEachPiece(line, ',', [&](std::string_view piece) {
+            if (piece.empty())
+                return;
+            const std::string field(piece);
             group.push_back(static_cast<std::uint32_t>(std::strtoul(field.c_str(), nullptr, 16)));
-        }
+        });
         groups.push_back(std::move(group));
-    }
+    });
     return groups;
 }
 

@@ -4,8 +4,8 @@
 #include "pane/keyword_box.h"
 #include "pane/sort_list_ctrl.h"
 #include "pane/tool_tip_resource_button.h"
-#include "window/app_strings.h"
-#include "window/resource_ids.h"
+#include "ui/app_strings.h"
+#include "ui/resource_ids.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -184,9 +184,8 @@ void CLeftForm::OnInitialUpdate()
     RunLayout();
 }
 
-void CLeftForm::AttachReader(CVeskView* view, QSlider* pageSlider, QLineEdit* pageIndicator)
+void CLeftForm::AttachReader(QSlider* pageSlider, QLineEdit* pageIndicator)
 {
-    m_pTextView = view;
     m_pageSlider = pageSlider;
     m_pageIndicator = pageIndicator;
 }

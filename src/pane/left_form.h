@@ -44,7 +44,6 @@ class CContentsTree;
 class CKeywordBox;
 class CSortListCtrl;
 class CToolTipResourceButton;
-class CVeskView;
 
 class CLeftForm : public QWidget {
     Q_OBJECT
@@ -55,9 +54,10 @@ public:
                        const std::filesystem::path& tempBase = {});
     ~CLeftForm() override;
 
-    // Where pages are shown and where the reading position is told: the
-    // frame's text view, page slider and page indicator. Any may be null.
-    void AttachReader(CVeskView* view, QSlider* pageSlider, QLineEdit* pageIndicator);
+    // Where the reading position is told: the frame's page slider and page
+    // indicator. Either may be null. Pages to show leave through
+    // pageRequested.
+    void AttachReader(QSlider* pageSlider, QLineEdit* pageIndicator);
 
     // Sets up the controls and loads the contents; the tab "目録" shows
     // afterwards.
@@ -139,6 +139,11 @@ public:
     QString m_strHitFile2;
     CIndex m_index;
 
+signals:
+    // A page file to show, optionally followed by "#" and an anchor: the
+    // volume page just written or the hit page at one of its anchors.
+    void pageRequested(const QString& location);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -176,7 +181,6 @@ private:
     QLabel* m_pageTotal = nullptr;
     QLineEdit* m_pageBox = nullptr;
     QList<QIcon> m_imageTree;
-    CVeskView* m_pTextView = nullptr;
     QSlider* m_pageSlider = nullptr;
     QLineEdit* m_pageIndicator = nullptr;
 };

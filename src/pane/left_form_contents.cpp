@@ -4,7 +4,6 @@
 #include "pane/contents_tree.h"
 #include "pane/left_form.h"
 #include "pane/page_file.h"
-#include "window/vesk_view.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -88,8 +87,7 @@ bool CLeftForm::ShowDocumentPage(int record, int useFirstPage, int page)
     }
     if (!WritePageFile(m_strPageFile, bytes))
         return false;
-    if (m_pTextView)
-        m_pTextView->Navigate(m_strPageFile);
+    emit pageRequested(m_strPageFile);
     return true;
 }
 

@@ -7,7 +7,6 @@
 #include "pane/page_file.h"
 #include "pane/sort_list_ctrl.h"
 #include "pane/tool_tip_resource_button.h"
-#include "window/vesk_view.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -123,8 +122,7 @@ void CLeftForm::ShowSelectedHit()
             return;
         m_nHitCount = anchors;
         m_nCurHit = 0;
-        if (m_pTextView)
-            m_pTextView->Navigate(target + QStringLiteral("#0000"));
+        emit pageRequested(target + QStringLiteral("#0000"));
         m_bHitFileToggle = !m_bHitFileToggle;
         m_strHitFile = target;
     } catch (const std::exception& error) {

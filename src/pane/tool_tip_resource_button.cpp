@@ -1,6 +1,6 @@
 #include "pane/tool_tip_resource_button.h"
 
-#include "window/resource_ids.h"
+#include "ui/resource_ids.h"
 
 #include <QPainter>
 #include <QtDebug>

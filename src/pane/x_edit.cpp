@@ -1,6 +1,6 @@
 #include "pane/x_edit.h"
 
-#include "window/resource_ids.h"
+#include "ui/resource_ids.h"
 
 #include <QPalette>
 #include <QPixmap>

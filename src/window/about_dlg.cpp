@@ -1,6 +1,6 @@
 #include "window/about_dlg.h"
 
-#include "window/resource_ids.h"
+#include "ui/resource_ids.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -3,7 +3,7 @@
 #include "pane/left_form.h"
 #include "pane/x_edit.h"
 #include "window/about_dlg.h"
-#include "window/app_strings.h"
+#include "ui/app_strings.h"
 #include "window/command_ids.h"
 #include "window/program_files.h"
 #include "window/reading_navigation.h"
@@ -51,7 +51,8 @@ CMainFrame::CMainFrame(const Paths& paths, QWidget* parent) : QMainWindow(parent
 
     // The pane shows its pages in the text view and tells the reading
     // position through the toolbar's slider and page indicator.
-    m_pLeftForm->AttachReader(m_pTextView, m_toolBar ? m_toolBar->Slider() : nullptr,
+    connect(m_pLeftForm, &CLeftForm::pageRequested, m_pTextView, &CVeskView::Navigate);
+    m_pLeftForm->AttachReader(m_toolBar ? m_toolBar->Slider() : nullptr,
                               m_toolBar ? m_toolBar->PageEdit() : nullptr);
     m_pLeftForm->OnInitialUpdate();
     // The pane width the user left at the last exit comes back; without a

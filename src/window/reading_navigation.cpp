@@ -4,7 +4,7 @@
 #include "pane/left_form.h"
 #include "window/command_ids.h"
 #include "window/main_frame.h"
-#include "window/message_box.h"
+#include "ui/message_box.h"
 #include "window/vesk_view.h"
 
 #include <QSignalBlocker>

@@ -1,11 +1,11 @@
 #include "window/vesk_app.h"
 
 #include "textstore/data_folder_lookup.h"
-#include "window/app_strings.h"
+#include "ui/app_strings.h"
 #include "window/main_frame.h"
-#include "window/message_box.h"
+#include "ui/message_box.h"
 #include "window/quit_on_signal.h"
-#include "window/resource_ids.h"
+#include "ui/resource_ids.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "window/vesk_view.h"
 
-#include "window/app_strings.h"
+#include "ui/app_strings.h"
 #include "window/clipboard_limit.h"
 #include "window/command_ids.h"
-#include "window/message_box.h"
+#include "ui/message_box.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,6 +1,6 @@
 #include "window/x_slider_ctrl.h"
 
-#include "window/resource_ids.h"
+#include "ui/resource_ids.h"
 
 #include <QPixmap>
 #include <QStyle>

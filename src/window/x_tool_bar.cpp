@@ -1,6 +1,6 @@
 #include "window/x_tool_bar.h"
 
-#include "window/resource_ids.h"
+#include "ui/resource_ids.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include "search_pane_fixture.h"
 
 #include "pane/keyword_box.h"
-#include "window/message_box.h"
+#include "ui/message_box.h"
 
 #include <QFile>
 #include <QLabel>

@@ -2,8 +2,8 @@
 // main() for the window tests: an offscreen application whose settings and
 // temporary files go to a fresh folder of its own that is removed afterwards,
 // so a test run never touches the user's own nor another test's.
-#include "window/app_strings.h"
-#include "window/resource_ids.h"
+#include "ui/app_strings.h"
+#include "ui/resource_ids.h"
 
 #include <QApplication>
 #include <QSettings>

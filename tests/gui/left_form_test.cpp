@@ -4,7 +4,7 @@
 #include "pane/keyword_box.h"
 #include "pane/left_form.h"
 #include "pane/pane_layout.h"
-#include "window/message_box.h"
+#include "ui/message_box.h"
 
 #include <QAbstractButton>
 #include <QFile>

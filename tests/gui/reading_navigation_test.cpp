@@ -9,7 +9,7 @@
 #include "pane/sort_list_ctrl.h"
 #include "window/command_ids.h"
 #include "window/main_frame.h"
-#include "window/message_box.h"
+#include "ui/message_box.h"
 #include "window/reading_navigation.h"
 #include "window/scroll_tool_bar.h"
 #include "window/x_slider_ctrl.h"

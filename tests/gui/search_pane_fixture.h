@@ -63,7 +63,8 @@ struct PaneUnderTest {
         layout->addWidget(slider);
         layout->addWidget(indicator);
         form->setMinimumSize(260, 600);
-        form->AttachReader(view, slider, indicator);
+        QObject::connect(form, &vesk::CLeftForm::pageRequested, view, &vesk::CVeskView::Navigate);
+        form->AttachReader(slider, indicator);
         form->OnInitialUpdate();
         top.show();
     }

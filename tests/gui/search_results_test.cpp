@@ -7,7 +7,7 @@
 
 #include "pane/keyword_box.h"
 #include "pane/sort_list_ctrl.h"
-#include "window/message_box.h"
+#include "ui/message_box.h"
 
 #include <QFile>
 #include <QLabel>

@@ -5,7 +5,7 @@
 #include "window/about_dlg.h"
 #include "window/command_ids.h"
 #include "window/main_frame.h"
-#include "window/message_box.h"
+#include "ui/message_box.h"
 #include "window/splash_wnd.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 // The text view: blank start, the right-click menu only while a page is
 // shown, the refusal of keyboard copying, and the limited copy.
 #include "gui_test_main.h"
-#include "window/message_box.h"
+#include "ui/message_box.h"
 #include "window/vesk_view.h"
 
 #include <QClipboard>

@@ -1,6 +1,6 @@
 #pragma once
-// Fixed texts of the reader window: titles, the settings location and the
-// messages the window itself shows.
+// Fixed texts shared by the reader window and the search pane: titles, the
+// settings location, the page file names and the messages the window shows.
 #include <QString>
 
 namespace vesk {

@@ -1,7 +1,7 @@
-#include "window/message_box.h"
+#include "ui/message_box.h"
 
 #include "engine/report.h"
-#include "window/app_strings.h"
+#include "ui/app_strings.h"
 
 #include <QApplication>
 #include <QMessageBox>

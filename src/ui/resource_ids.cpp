@@ -1,4 +1,4 @@
-#include "window/resource_ids.h"
+#include "ui/resource_ids.h"
 
 #include <QtGlobal>
 

@@ -1,6 +1,7 @@
 // vesk-tool COMMAND [--data DIR] ARGS...: the command table.
 #include "cli/commands.h"
 #include "common/options.h"
+#include "datafolder/folder_generation.h"
 
 #include <cstdio>
 #include <string_view>
@@ -49,6 +50,13 @@ int main(int argc, char** argv)
     for (const Command& command : kCommands) {
         if (args[0] == command.name) {
             args.erase(args.begin());
+            // A folder that a build left half-switched mixes two builds:
+            // every command but check refuses it (check names it as damage).
+            std::string problem, marker;
+            if (command.name != "check" && !vesk::CheckFolderGeneration(data, marker, problem)) {
+                std::fprintf(stderr, "vesk-tool: %s\n", (data / problem).c_str());
+                return kExitNoData;
+            }
             return command.run(data, args);
         }
     }

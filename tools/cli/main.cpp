@@ -4,6 +4,8 @@
 #include "datafolder/folder_generation.h"
 
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string_view>
 
 namespace {
@@ -35,7 +37,7 @@ int Usage()
 
 } // namespace
 
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     Arguments args(argv + 1, argv + argc);
     std::filesystem::path data;
@@ -62,4 +64,19 @@ int main(int argc, char** argv)
     }
     std::fprintf(stderr, "vesk-tool: unknown command \"%s\"\n", args[0].c_str());
     return Usage();
+}
+
+int main(int argc, char** argv)
+{
+    // Nothing escapes as an abort: an exception the commands did not expect
+    // (out of memory, say) is one line and the exit code of data that cannot
+    // be used.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "vesk-tool: out of memory\n");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vesk-tool: unexpected error: %s\n", e.what());
+    }
+    return vesk::tool::kExitNoData;
 }

@@ -157,6 +157,12 @@ void AddSourceCorpusSeeds(SeedWriter& seeds, const fs::path& excerpt, const buil
                                           "lunyu/v1/0002.htm\n<TD>學</TD>"}));
     seeds.Add("source_corpus", JoinParts({"1\ta\r\n# note\n\n2\tb\n3\tc\td.e/f-g_h\n3\tv\td.e/x\n", "4E00,5F0C\n",
                                           "d.e/f-g_h/00012.htm\nx", "d.e/f-g_h/13.htm\ny", "d.e/x/0001.htm\n"}));
+    // Byte-order marks (dropped), variant members the builder refuses, a
+    // page without its text cell (a warning) and one in a sub-folder.
+    seeds.Add("source_corpus", JoinParts({"\xEF\xBB\xBF" "1\ta\n2\tb\n3\tc\tv\n", "\xEF\xBB\xBF" "4E00,5F0C\r\n",
+                                          "v/0001.htm\n<title>t</title><TD></TD><TD>x</TD>", "v/0002.htm\nno cells"}));
+    seeds.Add("source_corpus", JoinParts({"1\ta\n2\tb\n3\tc\tv/w\n", "4E00,xyz\n110000,D800\n-1,0x4E00\n",
+                                          "v/w/0001.htm\n<TD>", "v/0001.htm\nnot a page of the volume"}));
 }
 
 } // namespace

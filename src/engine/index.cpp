@@ -1,5 +1,6 @@
 #include "engine/index.h"
 
+#include "datafolder/folder_generation.h"
 #include "engine/report.h"
 #include "textstore/read_only_file.h"
 
@@ -56,8 +57,8 @@ bool CIndex::LoadDirectory(const std::filesystem::path& path)
 int CIndex::Open(const std::filesystem::path& folder, std::string_view baseName, int type)
 {
     Close();
-    // Opened now, parsed by the first search or page that asks for variants.
-    m_variantGroups.LoadOnFirstUse(folder);
+    // The variant table is opened with the other files, and parsed by the
+    // first search or page that asks for variants.
     std::string base(baseName);
     if (type == kIndexMain)
         base += "_content";
@@ -67,15 +68,28 @@ int CIndex::Open(const std::filesystem::path& folder, std::string_view baseName,
     m_arrPages.clear();
     m_arrCounts.clear();
 
-    bool ok = LoadDirectory(folder / (base + "-idx.h"));
-    if (ok && !m_dataMap.Open(folder / (base + "-idx.m"))) {
-        ReportDiagnostic((folder / (base + "-idx.m")).string() + ": cannot be mapped");
-        ok = false;
-    }
-    if (ok && !m_fileList.Open(folder, baseName)) {
-        ReportDiagnostic((folder / (std::string(baseName) + "-fl.h")).string() + ": page store cannot be opened");
-        ok = false;
-    }
+    // The files are opened under the folder's generation marker, so that a
+    // folder half-switched by a build is refused, and files opened while a
+    // build switched them are opened again.
+    const auto openFiles = [&] {
+        Close();
+        m_variantGroups.LoadOnFirstUse(folder);
+        if (!LoadDirectory(folder / (base + "-idx.h")))
+            return false;
+        if (!m_dataMap.Open(folder / (base + "-idx.m"))) {
+            ReportDiagnostic((folder / (base + "-idx.m")).string() + ": cannot be mapped");
+            return false;
+        }
+        if (!m_fileList.Open(folder, baseName)) {
+            ReportDiagnostic((folder / (std::string(baseName) + "-fl.h")).string() + ": page store cannot be opened");
+            return false;
+        }
+        return true;
+    };
+    std::string problem;
+    const bool ok = OpenUnderGeneration(folder, openFiles, problem);
+    if (!problem.empty())
+        ReportDiagnostic((folder / problem).string());
     if (!ok) {
         ReportMessage(kMessageCannotOpenData);
         Close();

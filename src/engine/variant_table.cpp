@@ -79,6 +79,14 @@ void SortByCodePoint(std::vector<std::pair<std::uint32_t, std::uint32_t>>& entri
 
 } // namespace
 
+std::string_view UsableVariantBytes(std::string_view bytes)
+{
+    if (bytes.size() <= kMaxVariantTableBytes)
+        return bytes;
+    const std::size_t lastEnd = bytes.substr(0, kMaxVariantTableBytes).rfind('\n');
+    return bytes.substr(0, lastEnd == std::string_view::npos ? 0 : lastEnd + 1);
+}
+
 void VariantTable::Clear()
 {
     m_pending.Close();
@@ -106,10 +114,10 @@ bool VariantTable::ParsePending() const
     if (!m_pending.IsOpen())
         return false;
     std::string bytes;
-    const bool read = m_pending.ReadToEnd(bytes);
+    const bool read = m_pending.ReadPrefix(kMaxVariantTableBytes + 1, bytes);
     m_pending.Close();
     if (read)
-        ParseInto(bytes);
+        ParseInto(UsableVariantBytes(bytes));
     return read;
 }
 

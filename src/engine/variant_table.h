@@ -22,6 +22,15 @@ namespace vesk {
 
 inline constexpr std::uint32_t kFirstVariantKey = 88065;
 
+// Readers use at most the complete lines within the first 8 MiB of the table
+// (a hundred times a full table): a larger file costs no more time or memory
+// than that. The builder refuses a larger table and `vesk-tool check` names one.
+inline constexpr std::size_t kMaxVariantTableBytes = 8u << 20;
+
+// The part of a table's bytes that readers use: all of them when within
+// kMaxVariantTableBytes, else the lines that end within that many bytes.
+std::string_view UsableVariantBytes(std::string_view bytes);
+
 using VariantGroups = std::vector<std::vector<std::uint32_t>>;
 
 class VariantTable {

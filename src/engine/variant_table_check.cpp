@@ -172,16 +172,12 @@ void CheckGroupKeys(const std::filesystem::path& folder, std::string_view base, 
                            " (" + Count(unreachable, "group key") + " out of reach)");
 }
 
-bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes)
+// The table's bytes up to one past what readers use (a larger file shows as
+// too large without being read whole).
+bool ReadTable(const std::filesystem::path& path, std::string& bytes)
 {
     ReadOnlyFile file;
-    if (!file.Open(path))
-        return false;
-    const std::int64_t size = file.Size();
-    if (size < 0)
-        return false;
-    bytes.resize(static_cast<std::size_t>(size));
-    return file.ReadAt(0, {reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()});
+    return file.Open(path) && file.ReadPrefix(kMaxVariantTableBytes + 1, bytes);
 }
 
 } // namespace
@@ -189,6 +185,12 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& bytes)
 bool CheckVariantTableBytes(std::string_view bytes, std::vector<std::string>& problems, std::size_t& groupCount)
 {
     const std::size_t before = problems.size();
+    if (bytes.size() > kMaxVariantTableBytes) {
+        bytes = UsableVariantBytes(bytes);
+        problems.push_back("yitizi.txt: larger than " + std::to_string(kMaxVariantTableBytes) +
+                           " bytes; readers use only its " + std::to_string(bytes.size()) +
+                           " bytes of complete lines before that");
+    }
     // The loader's own reading gives the members it keeps; the walk below
     // splits lines and fields exactly as it does, so group g and member m
     // here are its group g and member m.
@@ -231,7 +233,7 @@ bool CheckVariantTable(const std::filesystem::path& folder, std::vector<std::str
     const std::size_t before = problems.size();
     std::size_t groupCount = 0;
     std::string bytes;
-    if (ReadWholeFile(folder / "yitizi.txt", bytes))
+    if (ReadTable(folder / "yitizi.txt", bytes))
         CheckVariantTableBytes(bytes, problems, groupCount);
     else
         problems.push_back("yitizi.txt: cannot be read; searches with variants take every character by itself "

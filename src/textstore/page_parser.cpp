@@ -33,7 +33,7 @@ bool BeginsWith(std::string_view tag, std::string_view pattern)
 
 } // namespace
 
-void ParsePage(std::string_view page, HTMLNodes& out)
+void ParsePage(std::string_view page, HTMLNodes& out, int* cellsOpened)
 {
     // Section states: 0 before the title, 1 title, 2 after the title,
     // 3 first cell, 4 between the cells, 5 second cell, 6 after the cells.
@@ -72,6 +72,8 @@ void ParsePage(std::string_view page, HTMLNodes& out)
                 t->append(tag);
             }
         });
+    if (cellsOpened)
+        *cellsOpened = state >= 5 ? 2 : state >= 3 ? 1 : 0;
     for (std::string& part : parts) {
         auto node = std::make_unique<HTMLNode>();
         node->text = std::move(part);

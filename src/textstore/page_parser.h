@@ -30,8 +30,10 @@ inline constexpr std::string_view kAnnotationOpenTag = "<font size=-1 color=\"#9
 inline constexpr std::string_view kAnnotationCloseTag = "</font>";
 
 // Appends exactly three nodes to out: title (0), first cell (1), second cell
-// (2). Never fails: a page without the expected tags gives empty nodes.
-void ParsePage(std::string_view page, HTMLNodes& out);
+// (2). Never fails: a page without the expected tags gives empty nodes. When
+// cellsOpened is given it receives how many cells were opened by a "<TD" tag
+// (0, 1 or 2), so that an absent cell can be told from an empty one.
+void ParsePage(std::string_view page, HTMLNodes& out, int* cellsOpened = nullptr);
 
 // Appends the items of a cell's text to out, starting with a main-text item
 // (which may be empty). Never fails.

@@ -23,7 +23,10 @@ ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept
 bool ReadOnlyFile::Open(const std::filesystem::path& path)
 {
     Close();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK so that opening a FIFO put in place of a data file does
+    // not wait for a writer; it is refused below like any non-regular file,
+    // and a regular file's reads do not depend on the flag.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st {};
@@ -31,6 +34,7 @@ bool ReadOnlyFile::Open(const std::filesystem::path& path)
         ::close(fd);
         return false;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     m_fd = fd;
     return true;
 }
@@ -68,6 +72,11 @@ bool ReadOnlyFile::ReadAt(std::uint64_t offset, std::span<std::uint8_t> buffer) 
 
 bool ReadOnlyFile::ReadToEnd(std::string& bytes) const
 {
+    return ReadPrefix(SIZE_MAX, bytes);
+}
+
+bool ReadOnlyFile::ReadPrefix(std::size_t maxBytes, std::string& bytes) const
+{
     bytes.clear();
     if (m_fd < 0)
         return false;
@@ -76,10 +85,11 @@ bool ReadOnlyFile::ReadToEnd(std::string& bytes) const
     // Room for the whole file and one more byte, so that the end usually
     // shows in the second read.
     std::size_t room = size > 0 ? static_cast<std::size_t>(size) + 1 : kMinimumRoom;
+    room = std::min(room, maxBytes);
     std::size_t done = 0;
-    for (;;) {
+    while (done < maxBytes) {
         if (room - done == 0)
-            room += std::max(room / 2, kMinimumRoom);
+            room = std::min(room + std::max(room / 2, kMinimumRoom), maxBytes);
         bytes.resize(room);
         const ssize_t n = ::pread(m_fd, bytes.data() + done, room - done, static_cast<off_t>(done));
         if (n < 0 && errno == EINTR)

@@ -17,7 +17,8 @@ public:
     ReadOnlyFile(const ReadOnlyFile&) = delete;
     ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-    // Opens path for reading (regular files only); false when it cannot be opened.
+    // Opens path for reading (regular files only; a FIFO or device is refused
+    // without blocking); false when it cannot be opened.
     bool Open(const std::filesystem::path& path);
     void Close();
     bool IsOpen() const { return m_fd >= 0; }
@@ -32,6 +33,8 @@ public:
     // while reading (the file may have grown or shrunk since Size); false on
     // an error.
     bool ReadToEnd(std::string& bytes) const;
+    // The same, stopping after maxBytes: a file of any size costs at most that.
+    bool ReadPrefix(std::size_t maxBytes, std::string& bytes) const;
 
 private:
     int m_fd = -1;

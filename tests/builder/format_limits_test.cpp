@@ -66,7 +66,7 @@ const LimitCase kCases[] = {
      "position 4194304 is above 4194303"},
     {"11935 variant groups", [] { return WithVariantGroups(11935); }, ""},
     {"11936 variant groups", [] { return WithVariantGroups(11936); },
-     "11936 variant groups; at most 11935"},
+     "11936 groups; group 11935 and the 0 after it have keys past 99999"},
     {"9999 contents records", [] { return WithCategories(9999); }, ""},
     {"10000 contents records", [] { return WithCategories(10000); }, "at most 9999"},
     {"a name of 100 UTF-16 units", [] { return WithNode(2, Repeat("字", 100), "", {}); },

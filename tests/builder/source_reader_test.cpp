@@ -73,7 +73,7 @@ TEST(SourceReader, BadInputIsOneLineNamingTheFile)
         const char* error;
     };
     const Case cases[] = {
-        {"no contents file", nullptr, {}, "contents.txt: cannot read the contents file"},
+        {"no contents file", nullptr, {}, "contents.txt: the contents file is missing"},
         {"a bad level", "1\tA\n4\tB\n", {}, "contents.txt line 2: the level \"4\""},
         {"a volume without folder", "1\tA\n2\tB\n3\tC\n", {}, "line 3: a volume line needs"},
         {"a work with a folder", "1\tA\n2\tB\tv\n", {}, "line 2: a category or work line"},

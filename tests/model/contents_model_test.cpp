@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <climits>
 #include <fstream>
 #include <optional>
+#include <thread>
 
 namespace vesk {
 namespace {
@@ -230,6 +232,46 @@ TEST(ContentsModel, ListingIsWrittenOnlyWhenAsked)
     ASSERT_TRUE(model.LoadContents(dir.path(), &listing));
     std::ifstream in(listing, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), expected);
+}
+
+// Two readers started in one working directory write the same listing: it
+// is always one reader's complete listing, never empty or a mix.
+TEST(ContentsModel, ReadersSharingAListingNeverMixIt)
+{
+    test::TempDir small, large, work;
+    WriteContents(small.path(), {{u"經", 1, 1, 4, 1}});
+    std::vector<Rec> many;
+    for (int i = 0; i < 300; ++i)
+        many.push_back({u"論語論語論語", 1, 1, 4, 1});
+    WriteContents(large.path(), many);
+    const fs::path listing = work / "kav.txt";
+    ContentsModel probe;
+    probe.LoadContents(small.path(), &listing);
+    const std::string smallListing = probe.Listing();
+    probe.LoadContents(large.path());
+    const std::string largeListing = probe.Listing();
+
+    std::atomic<bool> done{false};
+    std::atomic<int> mixed{0};
+    std::thread watcher([&] {
+        while (!done) {
+            std::ifstream in(listing, std::ios::binary);
+            const std::string seen(std::istreambuf_iterator<char>(in), {});
+            if (seen != smallListing && seen != largeListing)
+                ++mixed;
+        }
+    });
+    auto reader = [&](const fs::path& folder) {
+        ContentsModel model;
+        for (int i = 0; i < 40; ++i)
+            model.LoadContents(folder, &listing);
+    };
+    std::thread first(reader, small.path()), second(reader, large.path());
+    first.join();
+    second.join();
+    done = true;
+    watcher.join();
+    EXPECT_EQ(mixed, 0);
 }
 
 TEST(ContentsModel, MissingFileReportsAndLeavesAnEmptyListing)

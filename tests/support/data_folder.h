@@ -69,8 +69,9 @@ private:
     int m_volumes = 0;
 };
 
-// Writes the data folder of corpus into dir (created if missing). On failure
-// adds a test failure with the builder's message and returns false.
+// Writes the data folder of corpus into dir (created if missing), without
+// its generation marker, so that tests may change its files one by one. On
+// failure adds a test failure with the builder's message and returns false.
 bool MakeDataFolder(const build::SourceCorpus& corpus, const std::filesystem::path& dir,
                     const build::WriteOptions& options = {});
 

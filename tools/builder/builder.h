@@ -19,11 +19,19 @@ struct SourceNode {
     std::uint16_t firstPage = 1;     // volumes: page number of the first page
     std::vector<std::string> pages;  // volumes: page bytes (UTF-8 HTML), in page order
     int sourceLine = 0;              // line in contents.txt, for messages (0: none)
+    std::vector<std::string> pageSources; // volumes: each page's source file, for messages (may be empty)
 };
 
 struct SourceCorpus {
     std::vector<SourceNode> nodes;
-    std::string variantTable;        // bytes of yitizi.txt (may be empty)
+    std::string variantTable;        // bytes of yitizi.txt (may be empty), without a byte-order mark
+    std::string variantSource = "yitizi.txt"; // where the table came from, for messages
+};
+
+struct SourceOptions {
+    // Read pages that are symlinks leading out of the source folder (refused
+    // by default, so that a source folder cannot pull in arbitrary files).
+    bool allowOutsideLinks = false;
 };
 
 // A volume folder as the source corpus allows it: components of letters,
@@ -31,10 +39,20 @@ struct SourceCorpus {
 bool IsValidVolumeFolder(std::string_view folder);
 
 // Reads SOURCE_DIR into corpus. On failure returns false and sets error to one
-// line naming the file and the problem.
-bool ReadSourceCorpus(const std::filesystem::path& dir, SourceCorpus& corpus, std::string& error);
+// line naming the file and the problem. Every page name (NNNN.htm) in a
+// volume folder must be a readable regular file; a FIFO, device or folder is
+// refused without being read, and the pages together must fit the page store
+// (below 2 GiB), checked before each page is read. A byte-order mark at the
+// start of contents.txt or yitizi.txt is dropped.
+bool ReadSourceCorpus(const std::filesystem::path& dir, SourceCorpus& corpus, std::string& error,
+                      const SourceOptions& options = {});
+
+// Reads a variant table file (a source's yitizi.txt or --variants FILE) into
+// corpus, without its byte-order mark.
+bool ReadVariantTable(const std::filesystem::path& path, SourceCorpus& corpus, std::string& error);
 
 struct BuildReport {
+    std::vector<std::string> warnings; // one line each, e.g. a page without its text cell
     std::uint32_t pages = 0;
     std::uint64_t wholeChars = 0, mainChars = 0, annotationChars = 0; // indexed positions with a key
     std::uint64_t apparentBytes = 0, diskBytes = 0;                    // the written data folder
@@ -48,14 +66,19 @@ struct WriteOptions {
     // stream is then chained through non-adjacent blocks. Same postings, a
     // harder test for readers.
     bool interleaveBlocks = false;
+    // The caller already holds outDir's writer lock (fileio/folder_lock.h);
+    // otherwise WriteDataFolder takes it and fails when another writer has it.
+    bool callerHoldsLock = false;
 };
 
 // The names of the files of a data folder, in the order they are written.
 const std::vector<std::string>& DataFileNames();
 
-// Writes the data folder into outDir (which must exist). Every file is
-// written under a temporary name and renamed into place only when all of
-// them are complete, so a failure leaves the folder's data files as they were.
+// Writes the data folder into outDir (which must exist), as its only writer.
+// Every file is written under a temporary name, and all are switched into
+// place as one generation (datafolder/data_folder_switch.h) only when all
+// are complete, so a failure before the switch leaves the folder's data files
+// as they were; leftovers of an interrupted build are removed first.
 // Returns false with a one-line error on a format limit or an I/O failure.
 bool WriteDataFolder(const SourceCorpus& corpus, const std::filesystem::path& outDir,
                      BuildReport& report, std::string& error, const ProgressFn& progress = {},

@@ -1,5 +1,6 @@
 #include "builder/contents_writer.h"
 
+#include "builder/source_file.h"
 #include "builder/utf8_text.h"
 
 #include <vector>
@@ -12,7 +13,7 @@ std::string NodeLabel(const SourceNode& node, std::size_t index)
     std::string where = node.sourceLine > 0
                             ? "contents.txt line " + std::to_string(node.sourceLine)
                             : "contents node " + std::to_string(index + 1);
-    return where + " (\"" + node.name + "\")";
+    return where + " (" + QuotedText(node.name) + ")";
 }
 
 // The structural rules of one node, given the level of the node before it.

@@ -8,7 +8,11 @@
 #include "builder/page_store_writer.h"
 #include "builder/posting_file_writer.h"
 #include "builder/posting_streams.h"
+#include "builder/source_file.h"
 #include "builder/variant_groups.h"
+#include "datafolder/data_folder_switch.h"
+#include "engine/variant_table_check.h"
+#include "fileio/folder_lock.h"
 
 #include <array>
 #include <memory>
@@ -30,7 +34,7 @@ bool CheckFolders(const SourceCorpus& corpus, std::string& error)
         if (node.level == 3 && !IsValidVolumeFolder(node.folder)) {
             error = (node.sourceLine > 0 ? "contents.txt line " + std::to_string(node.sourceLine)
                                          : "contents node " + std::to_string(i + 1)) +
-                    ": \"" + node.folder + "\" is not a valid volume folder";
+                    ": " + QuotedText(node.folder) + " is not a valid volume folder";
             return false;
         }
     }
@@ -52,9 +56,26 @@ struct Layers {
     }
 };
 
+// The table as `vesk-tool check` reads it: the builder refuses what the
+// check would name, so that every folder it writes passes the check.
+bool CheckVariantTable(const SourceCorpus& corpus, std::string& error)
+{
+    std::vector<std::string> problems;
+    std::size_t groups = 0;
+    if (CheckVariantTableBytes(corpus.variantTable, problems, groups))
+        return true;
+    std::string_view first = problems.front();
+    if (first.starts_with("yitizi.txt"))
+        first.remove_prefix(std::string_view("yitizi.txt").size());
+    error = corpus.variantSource + std::string(first);
+    if (problems.size() > 1)
+        error += " (and " + std::to_string(problems.size() - 1) + " more problems)";
+    return false;
+}
+
 // Stores every page and collects its positions in the three layers.
 bool WritePages(const SourceCorpus& corpus, PageStoreWriter& store, Layers& layers,
-                std::string& error, const ProgressFn& progress)
+                std::string& error, std::vector<std::string>& warnings, const ProgressFn& progress)
 {
     const std::size_t total = CountPages(corpus);
     PageLayers positions;
@@ -64,13 +85,18 @@ bool WritePages(const SourceCorpus& corpus, PageStoreWriter& store, Layers& laye
             const auto pageNumber = static_cast<std::uint32_t>(node.firstPage + i);
             const std::string name = StorePageName(node.folder, pageNumber);
             const std::string& page = node.pages[i];
-            CollectPagePositions(page, pageNumber, positions);
+            const std::string where =
+                i < node.pageSources.size() ? ShownText(node.pageSources[i]) : "page " + ShownText(name);
+            if (!CollectPagePositions(page, pageNumber, positions))
+                warnings.push_back(where + ": no text cell (" + (pageNumber % 2 == 0 ? "first" : "second") +
+                                   " <TD> cell for page number " + std::to_string(pageNumber) +
+                                   "); nothing of it is indexed");
             std::string problem;
             if (!store.AddPage(name, page, problem) ||
                 !layers.whole.AddPage(pageId, positions.whole, problem) ||
                 !layers.main.AddPage(pageId, positions.main, problem) ||
                 !layers.notes.AddPage(pageId, positions.annotations, problem)) {
-                error = "page " + name + ": " + problem;
+                error = where + ": " + problem;
                 return false;
             }
             if (progress && (pageId % 256 == 0))
@@ -111,17 +137,25 @@ bool WriteDataFolder(const SourceCorpus& corpus, const std::filesystem::path& ou
     std::vector<ContentsRecord> records;
     std::vector<std::int32_t> groupOfSlot;
     if (!MakeContentsRecords(corpus, records, error) || !CheckFolders(corpus, error) ||
-        !GroupOfSlot(corpus.variantTable, groupOfSlot, error))
+        !CheckVariantTable(corpus, error) || !GroupOfSlot(corpus.variantTable, groupOfSlot, error))
         return false;
 
+    fileio::FolderLock lock;
+    if (!options.callerHoldsLock && !lock.Acquire(outDir, error))
+        return false;
+    DataFolderSwitch change;
+    if (!change.Prepare(outDir, error))
+        return false;
     std::array<OutputFile, kFileCount> files;
-    for (std::size_t f = 0; f < files.size(); ++f)
-        if (!files[f].Create(outDir / DataFileNames()[f], error))
+    for (std::size_t f = 0; f < files.size(); ++f) {
+        const std::string& name = DataFileNames()[f];
+        if (!files[f].Create(outDir / name, change.TemporaryPath(name), error))
             return false;
+    }
 
     auto layers = std::make_unique<Layers>(groupOfSlot);
     PageStoreWriter store(files[kStoreDirectory], files[kStoreContent]);
-    if (!WritePages(corpus, store, *layers, error, progress) ||
+    if (!WritePages(corpus, store, *layers, error, report.warnings, progress) ||
         !WriteContents(records, files[kContents], error) ||
         !files[kVariants].Append(corpus.variantTable, error))
         return false;
@@ -148,9 +182,12 @@ bool WriteDataFolder(const SourceCorpus& corpus, const std::filesystem::path& ou
     for (OutputFile& file : files)
         if (!file.Close(error))
             return false;
+    // A switch that stops half-way leaves the marker "switching"; the
+    // temporary files not yet renamed are removed with the OutputFiles.
+    if (!change.Switch(DataFileNames(), error))
+        return false;
     for (OutputFile& file : files)
-        if (!file.Commit(error))
-            return false;
+        file.MarkSwitched();
     MeasureFiles(files, report);
     if (progress)
         progress("done", 1.0);

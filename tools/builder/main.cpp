@@ -1,14 +1,18 @@
-// vesk-build [--variants FILE] [--force] [--quiet] SOURCE_DIR OUT_DIR
+// vesk-build [--variants FILE] [--force] [--quiet] [--allow-outside-links] SOURCE_DIR OUT_DIR
 // Builds a data folder from a source corpus. Exit status: 0 success, 1 the
-// build failed (bad source input, a format limit, an unwritable output; one
-// line on standard error names the file and the problem), 2 usage errors
-// (bad arguments, OUT_DIR not empty without --force).
+// build failed (bad source input, a format limit, an unwritable output,
+// another program writing OUT_DIR; one line on standard error names the file
+// and the problem), 2 usage errors (bad arguments, OUT_DIR not empty without
+// --force). Warnings (a page without its text cell) go to standard error as
+// "vesk-build: warning: ..." and do not fail the build.
 #include "builder/builder.h"
+#include "builder/source_file.h"
+#include "fileio/folder_lock.h"
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <exception>
+#include <new>
 #include <unistd.h>
 
 namespace {
@@ -21,14 +25,15 @@ constexpr int kExitUsage = 2;
 
 struct Arguments {
     fs::path source, out, variants;
-    bool force = false, quiet = false;
+    bool force = false, quiet = false, allowOutsideLinks = false;
 };
 
 int Usage(const std::string& problem)
 {
     std::fprintf(stderr,
                  "vesk-build: %s\n"
-                 "usage: vesk-build [--variants FILE] [--force] [--quiet] SOURCE_DIR OUT_DIR\n",
+                 "usage: vesk-build [--variants FILE] [--force] [--quiet] [--allow-outside-links] "
+                 "SOURCE_DIR OUT_DIR\n",
                  problem.c_str());
     return kExitUsage;
 }
@@ -42,6 +47,8 @@ bool ParseArguments(int argc, char** argv, Arguments& args, std::string& problem
             args.force = true;
         } else if (arg == "--quiet") {
             args.quiet = true;
+        } else if (arg == "--allow-outside-links") {
+            args.allowOutsideLinks = true;
         } else if (arg == "--variants") {
             if (++i >= argc) {
                 problem = "--variants needs a FILE";
@@ -49,7 +56,7 @@ bool ParseArguments(int argc, char** argv, Arguments& args, std::string& problem
             }
             args.variants = argv[i];
         } else if (arg.size() > 1 && arg[0] == '-') {
-            problem = "unknown option " + arg;
+            problem = "unknown option " + vesk::build::QuotedText(arg);
             return false;
         } else {
             positional.push_back(arg);
@@ -65,18 +72,21 @@ bool ParseArguments(int argc, char** argv, Arguments& args, std::string& problem
 }
 
 // OUT_DIR must be a folder that is empty or missing (then it is created),
-// unless --force lets the data files in it be replaced.
+// unless --force lets the data files in it be replaced. Checked once before
+// the source is read and again once the folder is locked.
 bool PrepareOutput(const Arguments& args, std::string& problem)
 {
     std::error_code ec;
-    if (!fs::exists(args.out, ec))
+    const fs::file_status status = fs::status(args.out, ec);
+    if (!fs::exists(status))
         return true;
-    if (!fs::is_directory(args.out, ec)) {
-        problem = args.out.string() + " exists and is not a folder";
+    if (!fs::is_directory(status)) {
+        problem = vesk::build::ShownText(args.out.string()) + " exists and is not a folder";
         return false;
     }
     if (!args.force && !fs::is_empty(args.out, ec)) {
-        problem = args.out.string() + " is not empty (use --force to replace its data files)";
+        problem = vesk::build::ShownText(args.out.string()) +
+                  " is not empty (use --force to replace its data files)";
         return false;
     }
     return true;
@@ -109,31 +119,31 @@ int Fail(const std::string& error)
 
 } // namespace
 
-int main(int argc, char** argv)
+int Build(int argc, char** argv)
 {
     Arguments args;
     std::string problem;
     if (!ParseArguments(argc, argv, args, problem) || !PrepareOutput(args, problem))
         return Usage(problem);
-    if (!fs::is_directory(args.source))
-        return Usage(args.source.string() + " is not a folder");
+    std::error_code ec;
+    if (!fs::is_directory(args.source, ec))
+        return Usage(vesk::build::ShownText(args.source.string()) + " is not a folder");
 
     const auto started = std::chrono::steady_clock::now();
     vesk::build::SourceCorpus corpus;
     std::string error;
-    if (!vesk::build::ReadSourceCorpus(args.source, corpus, error))
+    if (!vesk::build::ReadSourceCorpus(args.source, corpus, error, {.allowOutsideLinks = args.allowOutsideLinks}))
         return Fail(error);
-    if (!args.variants.empty()) {
-        std::ifstream in(args.variants, std::ios::binary);
-        if (!in)
-            return Fail(args.variants.string() + ": cannot read the variant table");
-        corpus.variantTable.assign(std::istreambuf_iterator<char>(in),
-                                   std::istreambuf_iterator<char>());
-    }
-    std::error_code ec;
+    if (!args.variants.empty() && !vesk::build::ReadVariantTable(args.variants, corpus, error))
+        return Fail(error);
     fs::create_directories(args.out, ec);
     if (ec)
-        return Fail(args.out.string() + ": cannot create the folder: " + ec.message());
+        return Fail(vesk::build::ShownText(args.out.string()) + ": cannot create the folder: " + ec.message());
+    vesk::fileio::FolderLock lock;
+    if (!lock.Acquire(args.out, error))
+        return Fail(error);
+    if (!PrepareOutput(args, problem)) // another writer may have filled it meanwhile
+        return Usage(problem);
 
     const bool showProgress = !args.quiet && ::isatty(STDERR_FILENO);
     int lastPercent = -1;
@@ -148,13 +158,29 @@ int main(int argc, char** argv)
     BuildReport report;
     const bool ok = vesk::build::WriteDataFolder(
         corpus, args.out, report, error,
-        showProgress ? vesk::build::ProgressFn(progress) : vesk::build::ProgressFn());
+        showProgress ? vesk::build::ProgressFn(progress) : vesk::build::ProgressFn(),
+        {.callerHoldsLock = true});
     if (showProgress)
         std::fprintf(stderr, "\r%-12s\r", "");
+    for (const std::string& warning : report.warnings)
+        std::fprintf(stderr, "vesk-build: warning: %s\n", warning.c_str());
     if (!ok)
         return Fail(error);
     const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - started;
     if (!args.quiet)
         PrintSummary(report, seconds.count());
     return 0;
+}
+
+int main(int argc, char** argv)
+{
+    // Every failure is answered with one line and an exit code; nothing
+    // escapes as an abort.
+    try {
+        return Build(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return Fail("out of memory");
+    } catch (const std::exception& e) {
+        return Fail(std::string("unexpected error: ") + e.what());
+    }
 }

@@ -1,5 +1,7 @@
 #include "builder/output_file.h"
 
+#include "fileio/exclusive_file.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -11,7 +13,7 @@ OutputFile::~OutputFile()
 {
     if (m_fd >= 0)
         ::close(m_fd);
-    if (!m_committed && !m_tempPath.empty()) {
+    if (!m_switched && !m_tempPath.empty()) {
         std::error_code ignored;
         std::filesystem::remove(m_tempPath, ignored);
     }
@@ -23,16 +25,14 @@ bool OutputFile::Fail(const char* what, std::string& error) const
     return false;
 }
 
-bool OutputFile::Create(const std::filesystem::path& finalPath, std::string& error)
+bool OutputFile::Create(const std::filesystem::path& finalPath, const std::filesystem::path& tempPath,
+                        std::string& error)
 {
     m_finalPath = finalPath;
-    m_tempPath = finalPath;
-    m_tempPath += ".partial";
-    m_fd = ::open(m_tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (m_fd < 0) {
-        m_tempPath.clear();
-        return Fail("cannot create", error);
-    }
+    m_fd = fileio::CreateExclusive(tempPath, error);
+    if (m_fd < 0)
+        return false;
+    m_tempPath = tempPath;
     return true;
 }
 
@@ -80,22 +80,14 @@ bool OutputFile::Close(std::string& error)
 {
     const int fd = m_fd;
     m_fd = -1;
+    if (fd >= 0 && ::fsync(fd) != 0) {
+        const int code = errno;
+        ::close(fd);
+        errno = code;
+        return Fail("cannot sync", error);
+    }
     if (fd >= 0 && ::close(fd) != 0)
         return Fail("cannot close", error);
-    return true;
-}
-
-bool OutputFile::Commit(std::string& error)
-{
-    if (m_fd >= 0 && !Close(error))
-        return false;
-    std::error_code ec;
-    std::filesystem::rename(m_tempPath, m_finalPath, ec);
-    if (ec) {
-        error = m_finalPath.string() + ": cannot rename into place: " + ec.message();
-        return false;
-    }
-    m_committed = true;
     return true;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// A data file being written: created under a temporary name beside its final
-// name and renamed into place only by Commit, so a failed build never leaves
-// a half-written file under a data file's name. Errors are one line naming
-// the file.
+// A data file being written: created exclusively (never through a symlink)
+// under a temporary name beside its final name; the data folder's switch
+// (datafolder/data_folder_switch.h) renames it into place, so a failed build
+// never leaves a half-written file under a data file's name. Errors are one
+// line naming the file.
 #include <cstdint>
 #include <filesystem>
 #include <span>
@@ -15,10 +16,11 @@ public:
     OutputFile() = default;
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
-    ~OutputFile(); // closes and removes the temporary file unless committed
+    ~OutputFile(); // closes and removes the temporary file unless switched in
 
-    // Creates (truncating) the temporary file for finalPath.
-    bool Create(const std::filesystem::path& finalPath, std::string& error);
+    // Creates tempPath, the temporary file for finalPath, exclusively.
+    bool Create(const std::filesystem::path& finalPath, const std::filesystem::path& tempPath,
+                std::string& error);
     // Appends bytes at the current end of what Append has written.
     bool Append(std::span<const std::uint8_t> bytes, std::string& error);
     bool Append(std::string_view bytes, std::string& error);
@@ -26,10 +28,10 @@ public:
     bool WriteAt(std::uint64_t offset, std::span<const std::uint8_t> bytes, std::string& error);
     // Sets the file's length; growing leaves a hole.
     bool Resize(std::uint64_t size, std::string& error);
-    // Closes the temporary file (after which Commit may rename it).
+    // Syncs and closes the temporary file, ready to be switched in.
     bool Close(std::string& error);
-    // Renames the closed temporary file to its final name.
-    bool Commit(std::string& error);
+    // The temporary file has been renamed to its final name: nothing to remove.
+    void MarkSwitched() { m_switched = true; }
 
     const std::filesystem::path& finalPath() const { return m_finalPath; }
 
@@ -38,7 +40,7 @@ private:
 
     int m_fd = -1;
     std::uint64_t m_appendOffset = 0;
-    bool m_committed = false;
+    bool m_switched = false;
     std::filesystem::path m_finalPath;
     std::filesystem::path m_tempPath;
 };

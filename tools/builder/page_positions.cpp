@@ -34,16 +34,18 @@ void ScanItem(std::string_view item, std::uint32_t& position, std::vector<KeyPos
 
 } // namespace
 
-void CollectPagePositions(std::string_view page, std::uint32_t pageNumber, PageLayers& layers)
+bool CollectPagePositions(std::string_view page, std::uint32_t pageNumber, PageLayers& layers)
 {
     layers.whole.clear();
     layers.main.clear();
     layers.annotations.clear();
 
     HTMLNodes nodes;
-    ParsePage(page, nodes);
+    int cellsOpened = 0;
+    ParsePage(page, nodes, &cellsOpened);
+    const std::size_t textCell = TextCellIndex(pageNumber);
     FilterItems items;
-    FilterAnnotations(*nodes[TextCellIndex(pageNumber)], items);
+    FilterAnnotations(*nodes[textCell], items);
 
     std::uint32_t whole = 0, main = 0, annotation = 0;
     bool firstAnnotation = true;
@@ -61,6 +63,7 @@ void CollectPagePositions(std::string_view page, std::uint32_t pageNumber, PageL
             ScanItem(item.text, annotation, layers.annotations);
         }
     }
+    return static_cast<std::size_t>(cellsOpened) >= textCell;
 }
 
 } // namespace vesk::build

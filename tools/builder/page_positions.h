@@ -25,7 +25,8 @@ struct PageLayers {
     std::vector<KeyPosition> whole, main, annotations; // in ascending position order
 };
 
-// Fills layers (cleared first) from the page bytes.
-void CollectPagePositions(std::string_view page, std::uint32_t pageNumber, PageLayers& layers);
+// Fills layers (cleared first) from the page bytes. Returns false when the
+// page has no text cell (no "<TD" opens it): its text is then not indexed.
+bool CollectPagePositions(std::string_view page, std::uint32_t pageNumber, PageLayers& layers);
 
 } // namespace vesk::build

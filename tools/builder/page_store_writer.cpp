@@ -1,5 +1,7 @@
 #include "builder/page_store_writer.h"
 
+#include "builder/source_file.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -34,13 +36,13 @@ bool PageStoreWriter::AddPage(std::string_view name, std::string_view bytes, std
 {
     if (name.size() >= static_cast<std::size_t>(kNameWidth) ||
         name.find('\0') != std::string_view::npos) {
-        error = "page name \"" + std::string(name) + "\" does not fit the " +
+        error = "the stored name " + QuotedText(name) + " does not fit the " +
                 std::to_string(kNameWidth) + "-byte name field";
         return false;
     }
     if (bytes.size() > kMaxStoreBytes - m_end ||
         kStoreHeaderSize + (m_pages + 1ull) * (kNameWidth + 8) > kMaxStoreBytes) {
-        error = "page " + std::string(name) + ": the page store would reach 2 GiB";
+        error = "the page store would reach 2 GiB";
         return false;
     }
     m_scrambled.resize(bytes.size());

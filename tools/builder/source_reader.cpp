@@ -2,25 +2,21 @@
 // (docs/source-corpus.md).
 #include "builder/builder.h"
 #include "builder/contents_writer.h"
+#include "builder/source_file.h"
+#include "engine/variant_table.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
 #include <map>
+#include <sys/stat.h>
 
 namespace vesk::build {
 namespace {
 
 namespace fs = std::filesystem;
 
-bool ReadFile(const fs::path& path, std::string& bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
+// The page store's content must stay below 2 GiB.
+constexpr std::uint64_t kMaxPageBytes = 0x7FFFFFFF;
 
 std::vector<std::string_view> SplitTabs(std::string_view line)
 {
@@ -40,7 +36,7 @@ bool ParseContentsLine(std::string_view line, SourceNode& node, std::string& pro
 {
     const auto fields = SplitTabs(line);
     if (fields[0] != "1" && fields[0] != "2" && fields[0] != "3") {
-        problem = "the level \"" + std::string(fields[0]) + "\" is not 1, 2 or 3";
+        problem = "the level " + QuotedText(fields[0]) + " is not 1, 2 or 3";
         return false;
     }
     node.level = fields[0][0] - '0';
@@ -54,7 +50,7 @@ bool ParseContentsLine(std::string_view line, SourceNode& node, std::string& pro
     if (node.level == 3) {
         node.folder = fields[2];
         if (!IsValidVolumeFolder(node.folder)) {
-            problem = "\"" + node.folder + "\" is not a valid volume folder";
+            problem = QuotedText(node.folder) + " is not a valid volume folder";
             return false;
         }
     }
@@ -76,46 +72,58 @@ long PageNumberOf(const std::string& name)
     return number;
 }
 
-bool ReadVolume(const fs::path& dir, SourceNode& node, std::string& error)
+struct VolumeReading {
+    fs::path sourceRoot;          // SOURCE_DIR with its symlinks resolved
+    bool allowOutsideLinks = false;
+    std::uint64_t pageBytes = 0;  // of the pages read so far
+};
+
+bool ReadVolume(const fs::path& dir, SourceNode& node, VolumeReading& reading, std::string& error)
 {
     const fs::path folder = dir / node.folder;
+    const std::string shownFolder = ShownText(folder.string());
     std::map<long, fs::path> files;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const long number = PageNumberOf(it->path().filename().string());
-        if (number < 0 || !it->is_regular_file())
-            continue;
+        if (number < 0)
+            continue; // not a page name; what it is does not matter
         if (!files.emplace(number, it->path()).second) {
-            error = folder.string() + ": two files for page " + std::to_string(number);
+            error = shownFolder + ": two files for page " + std::to_string(number);
             return false;
         }
     }
     if (ec) {
-        error = folder.string() + ": cannot read the volume folder: " + ec.message();
+        error = shownFolder + ": cannot read the volume folder: " + ec.message();
         return false;
     }
     if (files.empty()) {
-        error = folder.string() + ": the volume has no pages (NNNN.htm)";
+        error = shownFolder + ": the volume has no pages (NNNN.htm)";
         return false;
     }
     const long first = files.begin()->first, last = files.rbegin()->first;
     if (first < 1 || last > 65535) {
-        error = folder.string() + ": page numbers must lie in 1 .. 65535";
+        error = shownFolder + ": page numbers must lie in 1 .. 65535";
         return false;
     }
     if (last - first + 1 != static_cast<long>(files.size())) {
-        error = folder.string() + ": page numbers are not consecutive (" + std::to_string(first) +
-                " .. " + std::to_string(last) + " but " + std::to_string(files.size()) +
-                " pages)";
+        error = shownFolder + ": page numbers are not consecutive (" + std::to_string(first) + " .. " +
+                std::to_string(last) + " but " + std::to_string(files.size()) + " pages)";
         return false;
     }
     node.firstPage = static_cast<std::uint16_t>(first);
     for (const auto& [number, path] : files) {
+        std::string problem;
         node.pages.emplace_back();
-        if (!ReadFile(path, node.pages.back())) {
-            error = path.string() + ": cannot read the page";
+        if ((!reading.allowOutsideLinks && !LiesInside(path, reading.sourceRoot, problem)) ||
+            !ReadSourceFile(path, kMaxPageBytes - reading.pageBytes, node.pages.back(), problem)) {
+            if (problem.starts_with("is ") && problem.ends_with(" fit"))
+                problem += " in the page store (below 2 GiB in all)";
+            error = ShownText(path.string()) + ": " + problem;
             return false;
         }
+        reading.pageBytes += node.pages.back().size();
+        node.pageSources.push_back(path.string());
     }
     return true;
 }
@@ -143,15 +151,28 @@ bool IsValidVolumeFolder(std::string_view folder)
     return true;
 }
 
-bool ReadSourceCorpus(const fs::path& dir, SourceCorpus& corpus, std::string& error)
+bool ReadVariantTable(const fs::path& path, SourceCorpus& corpus, std::string& error)
+{
+    std::string problem;
+    corpus.variantSource = ShownText(path.string());
+    if (!ReadSourceFile(path, kMaxVariantTableBytes, corpus.variantTable, problem)) {
+        error = corpus.variantSource + ": the variant table " + problem;
+        return false;
+    }
+    StripByteOrderMark(corpus.variantTable);
+    return true;
+}
+
+bool ReadSourceCorpus(const fs::path& dir, SourceCorpus& corpus, std::string& error, const SourceOptions& options)
 {
     corpus = {};
     const fs::path contentsPath = dir / "contents.txt";
-    std::string contents;
-    if (!ReadFile(contentsPath, contents)) {
-        error = contentsPath.string() + ": cannot read the contents file";
+    std::string contents, problem;
+    if (!ReadSourceFile(contentsPath, kMaxSourceTextBytes, contents, problem)) {
+        error = ShownText(contentsPath.string()) + ": the contents file " + problem;
         return false;
     }
+    StripByteOrderMark(contents);
     std::size_t start = 0;
     for (int lineNo = 1; start < contents.size(); ++lineNo) {
         std::size_t end = contents.find('\n', start);
@@ -165,9 +186,8 @@ bool ReadSourceCorpus(const fs::path& dir, SourceCorpus& corpus, std::string& er
             continue;
         SourceNode node;
         node.sourceLine = lineNo;
-        std::string problem;
         if (!ParseContentsLine(line, node, problem)) {
-            error = contentsPath.string() + " line " + std::to_string(lineNo) + ": " + problem;
+            error = ShownText(contentsPath.string()) + " line " + std::to_string(lineNo) + ": " + problem;
             return false;
         }
         corpus.nodes.push_back(std::move(node));
@@ -182,19 +202,26 @@ bool ReadSourceCorpus(const fs::path& dir, SourceCorpus& corpus, std::string& er
         }
         std::vector<ContentsRecord> records;
         if (!MakeContentsRecords(shape, records, error)) {
-            error = (dir / "").string() + error; // "contents.txt line N ..." under SOURCE_DIR
+            error = ShownText((dir / "").string()) + error; // "contents.txt line N ..." under SOURCE_DIR
             return false;
         }
     }
-    for (SourceNode& node : corpus.nodes)
-        if (node.level == 3 && !ReadVolume(dir, node, error))
-            return false;
-    const fs::path variants = dir / "yitizi.txt";
-    if (fs::exists(variants) && !ReadFile(variants, corpus.variantTable)) {
-        error = variants.string() + ": cannot read the variant table";
+    VolumeReading reading;
+    reading.allowOutsideLinks = options.allowOutsideLinks;
+    std::error_code ec;
+    reading.sourceRoot = fs::canonical(dir, ec);
+    if (ec) {
+        error = ShownText(dir.string()) + ": cannot resolve the source folder: " + ec.message();
         return false;
     }
-    return true;
+    for (SourceNode& node : corpus.nodes)
+        if (node.level == 3 && !ReadVolume(dir, node, reading, error))
+            return false;
+    const fs::path variants = dir / "yitizi.txt";
+    struct stat st {};
+    if (::lstat(variants.c_str(), &st) != 0 && errno == ENOENT)
+        return true; // no variants
+    return ReadVariantTable(variants, corpus, error);
 }
 
 } // namespace vesk::build

@@ -3,6 +3,8 @@
 // what is damaged.
 #include "cli/commands.h"
 #include "common/options.h"
+#include "datafolder/data_folder_switch.h"
+#include "datafolder/folder_generation.h"
 #include "engine/index_check.h"
 #include "engine/variant_table_check.h"
 #include "pane/model/contents_model.h"
@@ -58,6 +60,13 @@ int RunCheck(const std::filesystem::path& data, const Arguments& args)
         return kExitNoData;
     }
     std::vector<std::string> problems;
+    std::string marker, generationProblem;
+    if (!CheckFolderGeneration(data, marker, generationProblem))
+        problems.push_back(generationProblem);
+    // Leftovers of an interrupted build change no answer: they are named,
+    // and the next build removes them, but they are not damage.
+    for (const std::string& leftover : FindWriteLeftovers(data))
+        std::printf("%s: left over from an interrupted build (the next build removes it)\n", leftover.c_str());
     std::uint32_t pageCount = 0;
     CheckFileList(data, pageCount, problems);
     for (const char* base : {"Index", "Index_content", "Index_desc"})

@@ -1,8 +1,11 @@
 // vesk-tool COMMAND [--data DIR] ARGS...: the command table.
 #include "cli/commands.h"
 #include "common/options.h"
+#include "datafolder/folder_generation.h"
 
 #include <cstdio>
+#include <exception>
+#include <new>
 #include <string_view>
 
 namespace {
@@ -34,7 +37,7 @@ int Usage()
 
 } // namespace
 
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     Arguments args(argv + 1, argv + argc);
     std::filesystem::path data;
@@ -49,9 +52,31 @@ int main(int argc, char** argv)
     for (const Command& command : kCommands) {
         if (args[0] == command.name) {
             args.erase(args.begin());
+            // A folder that a build left half-switched mixes two builds:
+            // every command but check refuses it (check names it as damage).
+            std::string problem, marker;
+            if (command.name != "check" && !vesk::CheckFolderGeneration(data, marker, problem)) {
+                std::fprintf(stderr, "vesk-tool: %s\n", (data / problem).c_str());
+                return kExitNoData;
+            }
             return command.run(data, args);
         }
     }
     std::fprintf(stderr, "vesk-tool: unknown command \"%s\"\n", args[0].c_str());
     return Usage();
+}
+
+int main(int argc, char** argv)
+{
+    // Nothing escapes as an abort: an exception the commands did not expect
+    // (out of memory, say) is one line and the exit code of data that cannot
+    // be used.
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "vesk-tool: out of memory\n");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "vesk-tool: unexpected error: %s\n", e.what());
+    }
+    return vesk::tool::kExitNoData;
 }

@@ -1,10 +1,12 @@
 #include "pane/model/contents_model.h"
 
 #include "engine/report.h"
+#include "fileio/exclusive_file.h"
 #include "textstore/code_converter.h"
+#include "textstore/read_only_file.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <fstream>
 
 namespace vesk {
 namespace {
@@ -96,13 +98,27 @@ void ContentsModel::Clear()
 bool ContentsModel::LoadContents(const std::filesystem::path& folder, const std::filesystem::path* listing)
 {
     Clear();
-    std::ofstream listingFile;
-    if (listing)
-        listingFile.open(*listing, std::ios::binary | std::ios::trunc); // failure: go on without it
-
-    std::ifstream in(folder / "kav.dir", std::ios::binary);
-    if (!in) {
+    // The listing is written all at once when loading ends (an empty one when
+    // the contents file is missing), so that two readers started in the same
+    // working directory each leave a complete listing, never a mix. Failure
+    // to write it is not a loading failure.
+    const auto writeListing = [&] {
+        std::string ignored;
+        if (listing)
+            fileio::WriteFileAtomically(*listing, Listing(), ignored);
+    };
+    ReadOnlyFile in;
+    // Only as much as the records can fill is read: a huge file costs no more.
+    std::string contents;
+    const std::int64_t size = in.Open(folder / "kav.dir") ? in.Size() : -1;
+    if (size >= 0) {
+        contents.resize(static_cast<std::size_t>(std::min<std::int64_t>(size, static_cast<std::int64_t>(kContentsSlots * kContentsRecordSize))));
+        if (!in.ReadAt(0, {reinterpret_cast<std::uint8_t*>(contents.data()), contents.size()}))
+            contents.clear();
+    }
+    if (size < 0) {
         ReportMessage(kMessageContentsMissing);
+        writeListing();
         return false;
     }
     // The most recent node of each level: the parent of the next record one
@@ -110,14 +126,11 @@ bool ContentsModel::LoadContents(const std::filesystem::path& folder, const std:
     std::array<ContentsNodeTag*, kContentsMaxLevel + 1> lastOfLevel{};
     lastOfLevel[0] = m_pRootNode.get();
     ContentsNodeTag* lastVolume = nullptr;
-    std::array<std::uint8_t, kContentsRecordSize> bytes{};
-    for (;;) {
-        in.read(reinterpret_cast<char*>(bytes.data()), bytes.size());
-        const auto got = static_cast<std::size_t>(in.gcount());
-        if (got == 0)
-            break;
+    for (std::size_t offset = 0; offset < contents.size(); offset += kContentsRecordSize) {
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(contents.data()) + offset;
+        const std::size_t got = std::min(contents.size() - offset, kContentsRecordSize);
         const std::string where = "kav.dir record " + std::to_string(m_nRecordCount);
-        if (got < bytes.size()) {
+        if (got < kContentsRecordSize) {
             m_strProblem = where + ": partial record of " + std::to_string(got) + " bytes";
             break;
         }
@@ -125,7 +138,7 @@ bool ContentsModel::LoadContents(const std::filesystem::path& folder, const std:
             m_strProblem = where + ": more than 9999 records";
             break;
         }
-        const ContentsRecordTag record = ContentsRecordTag::FromBytes(bytes.data());
+        const ContentsRecordTag record = ContentsRecordTag::FromBytes(bytes);
         if (record.level < 1 || record.level > kContentsMaxLevel) {
             m_strProblem = where + ": level " + std::to_string(record.level) + " outside 1..19";
             break;
@@ -158,8 +171,7 @@ bool ContentsModel::LoadContents(const std::filesystem::path& folder, const std:
     }
     if (!m_strProblem.empty())
         ReportDiagnostic(m_strProblem);
-    if (listingFile)
-        listingFile << Listing();
+    writeListing();
     return true;
 }
 

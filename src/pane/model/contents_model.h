@@ -79,8 +79,10 @@ public:
     ContentsModel();
 
     // Loads folder/"kav.dir" in place of whatever was loaded before. When
-    // listing is given, the listing is written there (created anew before the
-    // contents file is opened; left empty when the contents file is missing).
+    // listing is given, the listing is written there when loading ends, in
+    // one step (a temporary file renamed over it; empty when the contents
+    // file is missing). Only a regular file is read, and only as much of it
+    // as the 9999 records fill.
     // A missing or unreadable contents file reports "you delete data file!"
     // and returns false with empty contents.
     bool LoadContents(const std::filesystem::path& folder, const std::filesystem::path* listing = nullptr);

@@ -80,6 +80,9 @@ public:
     // Loads "kav.dir" into the records, the nodes and the tree, and writes
     // the listing "kav.txt" into the working directory.
     void LoadContents();
+    // The scope label before any choice: the path of the first record, which
+    // a search then uses (the placeholder when there are no contents).
+    void ShowInitialScope();
     // The tree's selection changed: scope, path, and for a volume its first page.
     void OnSelChangedContents();
     // Shows page `page` of the volume at record (its first page when

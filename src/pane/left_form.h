@@ -146,6 +146,9 @@ signals:
     // A page file to show, optionally followed by "#" and an anchor: the
     // volume page just written or the hit page at one of its anchors.
     void pageRequested(const QString& location);
+    // A line for the window's status bar after a search: why the keyword
+    // can find nothing, or empty when it may find pages.
+    void statusMessage(const QString& text);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -30,6 +30,7 @@ namespace {
 const QString kPrompt = QStringLiteral("キーワードを入力して下さい。");
 const QString kSearch = QStringLiteral("検索");
 const QString kSummaryStart = QStringLiteral("検索集計：");
+// The scope label while no contents are loaded (no record can be the scope).
 const QString kScopePlaceholder = QStringLiteral("（目録で検索範囲を選んで下さい）");
 
 } // namespace
@@ -165,7 +166,6 @@ void CLeftForm::OnInitialUpdate()
     m_tabPane->insertTab(0, new QWidget, kSearch);
     m_tabPane->insertTab(0, new QWidget, QStringLiteral("目録"));
     m_summary->setText(kSummaryStart);
-    m_scopeLabel->setText(m_strScopePath);
     InsertResultColumns();
     BuildTreeImages();
     m_tabPane->setCurrentIndex(0);
@@ -174,6 +174,7 @@ void CLeftForm::OnInitialUpdate()
         RunLayout();
     });
     LoadContents();
+    ShowInitialScope();
     ConnectCommands();
     WatchKeys();
     m_prevPage->LoadStrip(res::PagePrevStrip);

@@ -80,6 +80,9 @@ public:
     // Loads "kav.dir" into the records, the nodes and the tree, and writes
     // the listing "kav.txt" into the working directory.
     void LoadContents();
+    // The scope label before any choice: the path of the first record, which
+    // a search then uses (the placeholder when there are no contents).
+    void ShowInitialScope();
     // The tree's selection changed: scope, path, and for a volume its first page.
     void OnSelChangedContents();
     // Shows page `page` of the volume at record (its first page when
@@ -143,6 +146,9 @@ signals:
     // A page file to show, optionally followed by "#" and an anchor: the
     // volume page just written or the hit page at one of its anchors.
     void pageRequested(const QString& location);
+    // A line for the window's status bar after a search: why the keyword
+    // can find nothing, or empty when it may find pages.
+    void statusMessage(const QString& text);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -36,6 +36,15 @@ void CLeftForm::LoadContents()
     m_treeContents->Fill(m_contents, icon);
 }
 
+void CLeftForm::ShowInitialScope()
+{
+    // Before the first choice a search runs over the first record: the label
+    // names it, as choosing it would.
+    if (const QTreeWidgetItem* first = m_treeContents->ItemOfRecord(m_nScopeRecord))
+        m_strScopePath = CContentsTree::ItemPath(first);
+    m_scopeLabel->setText(m_strScopePath);
+}
+
 void CLeftForm::OnSelChangedContents()
 {
     QTreeWidgetItem* selected = m_treeContents->SelectedItem();

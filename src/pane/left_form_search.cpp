@@ -1,5 +1,6 @@
 // The search command of the search pane and the target radios that switch
 // the open index.
+#include "engine/keyword_diagnosis.h"
 #include "pane/left_form.h"
 #include "pane/keyword_box.h"
 #include "pane/model/results.h"
@@ -17,6 +18,33 @@ namespace {
 
 const QString kMessageNoScope = QStringLiteral("検索範囲をまた指定していません。");
 const QString kMessageNoKeyword = QStringLiteral("何かキーワードを入力して検索をして下さい。");
+
+// Why a keyword finds nothing, for the status bar; empty when it may find
+// pages. The summary and the empty list stay as they are.
+QString KeywordFaultText(std::u16string_view keyword, bool intersect)
+{
+    static const QString kWildcardsAlone =
+        QStringLiteral("「*」「?」や句読点・記号だけの語では検索できません。");
+    const KeywordDiagnosis diagnosis = DiagnoseKeyword(keyword, intersect);
+    switch (diagnosis.fault) {
+    case KeywordFault::None:
+        return {};
+    case KeywordFault::RejectedCharacter:
+        return QStringLiteral("検索しませんでした：「%1」（U+%2）はキーワードに使えない文字です。"
+                              "半角の英数字・記号は「*」「?」のほかは使えません。")
+            .arg(QString::fromUcs4(&diagnosis.character, 1),
+                 QString::number(static_cast<uint>(diagnosis.character), 16).toUpper().rightJustified(4, u'0'));
+    case KeywordFault::NoTerm:
+        return QStringLiteral("検索しませんでした：キーワードが空白だけです。");
+    case KeywordFault::NothingSearchable:
+        if (!intersect)
+            return QStringLiteral("どの語にも検索できる文字がないため、何も見つかりません。") + kWildcardsAlone;
+        return QStringLiteral("語「%1」に検索できる文字がないため、何も見つかりません。")
+                   .arg(QString::fromStdU16String(std::u16string(diagnosis.term))) +
+               kWildcardsAlone;
+    }
+    return {};
+}
 
 // Ideographic spaces typed between terms count as ordinary spaces.
 std::u16string KeywordFromText(const QString& text)
@@ -88,6 +116,7 @@ void CLeftForm::OnSearch()
         m_nResultPages = ResultPageCount(records);
         m_summary->setText(QString());
         m_summary->setText(QString::fromStdString(FormatSummary(records, places)));
+        emit statusMessage(KeywordFaultText(m_strKeyword, m_nAndOr == 0));
         if (m_nResultPages > 0) {
             m_nCurResultPage = 1;
             LayoutResultArea();

@@ -14,6 +14,9 @@ inline const QString kMainCaption = QStringLiteral("Vantor--Lethra（Morvane）"
 inline const QString kSettingsOrganisation = QStringLiteral("Local AppWizard-Generated Applications");
 
 inline const QString kMessageUseRightButton = QStringLiteral("マウスの右ボタンでコピーして下さい。");
+// Printing without a dialog when there is no printer to print on.
+inline const QString kMessageNoPrinter =
+    QStringLiteral("プリンタが見つからないため、印刷できません。プリンタを設定してから、もう一度印刷して下さい。");
 
 // The text view's empty location before the first page is shown.
 inline const QString kBlankLocation = QStringLiteral("about:blank");

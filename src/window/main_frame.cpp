@@ -19,6 +19,7 @@
 #include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QUrl>
 #include <QtDebug>
 
@@ -52,6 +53,9 @@ CMainFrame::CMainFrame(const Paths& paths, QWidget* parent) : QMainWindow(parent
     // The pane shows its pages in the text view and tells the reading
     // position through the toolbar's slider and page indicator.
     connect(m_pLeftForm, &CLeftForm::pageRequested, m_pTextView, &CVeskView::Navigate);
+    // Why a search found nothing is told in the status bar.
+    connect(m_pLeftForm, &CLeftForm::statusMessage, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
     m_pLeftForm->AttachReader(m_toolBar ? m_toolBar->Slider() : nullptr,
                               m_toolBar ? m_toolBar->PageEdit() : nullptr);
     m_pLeftForm->OnInitialUpdate();
@@ -161,6 +165,8 @@ void CMainFrame::OnCreateClient()
     m_pTextView->setObjectName(QStringLiteral("textView"));
     m_splitter->CreateSplit(m_pLeftForm, m_pTextView, true);
     setCentralWidget(m_splitter);
+    // Made at once, so its first message does not move the panes.
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
 }
 
 bool CMainFrame::CreateToolBar()
@@ -188,7 +194,8 @@ void CMainFrame::InstallHandlers()
     SetCommandHandler(cmd::PrevPane, [this] { m_splitter->ActivateNextPane(true); });
     SetCommandHandler(cmd::ViewToolbar, [this] { m_toolBar->setVisible(!m_toolBar->isVisible()); });
     m_commands[cmd::ViewToolbar].checked = [this] { return m_toolBar->isVisible(); };
-    // There is no status bar: the item is there, enabled and inert.
+    // The item stays as it always was, enabled and inert; the status bar
+    // below the panes only tells why a search found nothing.
     SetCommandHandler(cmd::ViewStatusBar, [] {});
 }
 

@@ -1,12 +1,15 @@
 #include "window/vesk_view.h"
 
 #include "ui/app_strings.h"
+#include "ui/message_box.h"
 #include "window/clipboard_limit.h"
 #include "window/command_ids.h"
-#include "ui/message_box.h"
+#include "window/page_printing.h"
+#include "window/surrogate_pairs.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QFileInfo>
 #include <QContextMenuEvent>
 #include <QCursor>
 #include <QGuiApplication>
@@ -24,6 +27,31 @@
 #include <QUrl>
 
 namespace vesk {
+namespace {
+
+// A location is a file path, optionally followed by "#" and an anchor. Only a
+// "#" after the file name's last "/" can start the anchor: folders (the
+// temporary folder among them) may hold "#" in their names. A location that
+// names an existing file as a whole has no anchor.
+struct SplitLocation {
+    QString path;
+    QString anchor;
+};
+
+SplitLocation SplitAtAnchor(const QString& location)
+{
+    const qsizetype hash = location.lastIndexOf(QLatin1Char('#'));
+    if (hash < 0 || hash < location.lastIndexOf(QLatin1Char('/')) || QFileInfo(location).isFile())
+        return {location, {}};
+    return {location.left(hash), location.mid(hash + 1)};
+}
+
+std::u16string_view Utf16View(const QString& text)
+{
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
+
+} // namespace
 
 CVeskView::CVeskView(QWidget* parent) : QTextBrowser(parent)
 {
@@ -76,9 +104,7 @@ void CVeskView::Navigate(const QString& location)
         clear();
         return;
     }
-    const qsizetype hash = location.lastIndexOf(QLatin1Char('#'));
-    const QString path = hash < 0 ? location : location.left(hash);
-    const QString anchor = hash < 0 ? QString() : location.mid(hash + 1);
+    const auto [path, anchor] = SplitAtAnchor(location);
     const QUrl url = QUrl::fromLocalFile(path);
     m_strLocation = location;
     // The page files are rewritten in place, so the same file is read anew.
@@ -86,6 +112,7 @@ void CVeskView::Navigate(const QString& location)
         reload();
     else
         setSource(url);
+    JoinSplitSurrogatePairs(*document());
     if (anchor.isEmpty())
         verticalScrollBar()->setValue(0);
     else
@@ -97,8 +124,15 @@ QString CVeskView::AdaptPageForView(const QString& html)
     static const QRegularExpression tableHeight(
         QStringLiteral("(<table\\b[^>]*?)\\s+height\\s*=\\s*(\"?)\\d+%?\\2(?=[\\s>])"),
         QRegularExpression::CaseInsensitiveOption);
+    // A hit page's text lies in its frame's first cell (80 pixels wide) on
+    // an even page and in the second (450) on an odd one. Cells sized by
+    // what they hold give the text the table's width in either cell.
+    static const QRegularExpression cellWidth(
+        QStringLiteral("(<td\\b[^>]*?)\\s+width\\s*=\\s*(\"?)\\d+%?\\2(?=[\\s>])"),
+        QRegularExpression::CaseInsensitiveOption);
     QString adapted = html;
     adapted.replace(tableHeight, QStringLiteral("\\1"));
+    adapted.replace(cellWidth, QStringLiteral("\\1"));
     return adapted;
 }
 
@@ -121,14 +155,28 @@ void CVeskView::CopyLimited()
     const QMimeData* data = clipboard->mimeData();
     if (!data || !data->hasText())
         return;
-    const QString text = data->text();
-    const std::optional<std::u16string> cut =
-        CutToCodePageLimit(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                               static_cast<std::size_t>(text.size())));
-    // Within the limit everything the view put there stays; above it only
-    // the plain text, cut, remains.
+    // The view's own copy is already within the limit; this cuts a text
+    // that was on the clipboard before (nothing was selected).
+    const std::optional<std::u16string> cut = CutToCodePageLimit(Utf16View(data->text()));
     if (cut)
         clipboard->setText(QString::fromStdU16String(*cut));
+}
+
+QMimeData* CVeskView::createMimeDataFromSelection() const
+{
+    // Every way text leaves the view (the copy, the X11 primary selection a
+    // mouse drag fills, dragging the selection away) takes it from here.
+    // Within the limit everything the view offers stays; above it only the
+    // plain text, cut at a whole character, remains.
+    std::unique_ptr<QMimeData> data(QTextBrowser::createMimeDataFromSelection());
+    if (!data)
+        return nullptr;
+    const std::optional<std::u16string> cut = CutToCodePageLimit(Utf16View(data->text()));
+    if (!cut)
+        return data.release();
+    auto* limited = new QMimeData;
+    limited->setText(QString::fromStdU16String(*cut));
+    return limited;
 }
 
 void CVeskView::SelectAllText()
@@ -143,9 +191,26 @@ QPrinter& CVeskView::Printer()
     return *m_pPrinter;
 }
 
+void CVeskView::PrintPage(QPrinter* printer)
+{
+    PrintAtReadingSize(*document(), textCursor(), *printer, logicalDpiY());
+}
+
+bool CVeskView::HasPrinter()
+{
+    // Without any printer Qt makes the printer a PDF writer with no file, so
+    // printing would end without a word. A file chosen in the print dialog
+    // is where the page goes.
+    return Printer().outputFormat() == QPrinter::NativeFormat || !Printer().outputFileName().isEmpty();
+}
+
 void CVeskView::PrintDirect()
 {
-    document()->print(&Printer());
+    if (!HasPrinter()) {
+        ShowMessageBox(this, kMessageNoPrinter);
+        return;
+    }
+    PrintPage(&Printer());
 }
 
 void CVeskView::PageSetup()
@@ -158,7 +223,7 @@ void CVeskView::PrintPreview()
 {
     QPrintPreviewDialog dialog(&Printer(), this);
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter* printer) { document()->print(printer); });
+            [this](QPrinter* printer) { PrintPage(printer); });
     dialog.exec();
 }
 
@@ -168,7 +233,7 @@ void CVeskView::PrintWithDialog()
     if (textCursor().hasSelection())
         dialog.setOption(QAbstractPrintDialog::PrintSelection);
     if (dialog.exec() == QDialog::Accepted)
-        print(&Printer());
+        PrintPage(&Printer());
 }
 
 bool CVeskView::PopupContextMenu(const QPoint& globalPos)

@@ -9,6 +9,7 @@
 #include <memory>
 
 class QMenu;
+class QMimeData;
 class QPrinter;
 
 namespace vesk {
@@ -31,6 +32,9 @@ public:
     void PageSetup();        // page setup dialog
     void PrintPreview();     // print preview window
     void PrintWithDialog();  // the standard print dialog, then print
+    // Prints the shown page (or the selection, when the printer asks for
+    // it) with the on-screen text size in points.
+    void PrintPage(QPrinter* printer);
 
     // The right-click menu ("コピー(...)", "すべて選択。"); shown only while a
     // page is shown.
@@ -40,16 +44,21 @@ public:
     bool PopupContextMenu(const QPoint& globalPos);
 
     // A page's HTML as this view shows it: a table's height is a least
-    // height, as browsers take it, not a fixed one that cuts the text off.
+    // height, as browsers take it, not a fixed one that cuts the text off;
+    // a cell's width comes from what it holds, so the text gets the table's
+    // width whichever cell holds it. The page file keeps its bytes.
     static QString AdaptPageForView(const QString& html);
 
 protected:
     QVariant loadResource(int type, const QUrl& name) override;
+    // The selection as it leaves the view, cut to the copy limit.
+    QMimeData* createMimeDataFromSelection() const override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     QPrinter& Printer();
+    bool HasPrinter();
     void CreateContextMenu();
     bool FilterInput(QEvent* event);
 

@@ -101,8 +101,10 @@ private slots:
     void choosingAWorkChangesOnlyTheScope()
     {
         PaneUnderTest pane(m_data.path().toStdString());
-        QVERIFY(ScopeLabel(pane) != QStringLiteral("Static") && !ScopeLabel(pane).isEmpty());
-        // Before any choice the first record, 經, is the scope.
+        // Before any choice the first record, 經, is the scope, and the
+        // label names it.
+        QCOMPARE(ScopeLabel(pane), QStringLiteral("經"));
+        QCOMPARE(pane.form->m_strScopePath, QStringLiteral("經"));
         pane.form->KeywordBox()->setText(QStringLiteral("明月"));
         pane.form->OnSearch();
         QCOMPARE(Summary(pane), QStringLiteral("全部で 250 頁で、251 箇所でした。"));
@@ -178,6 +180,8 @@ private slots:
         QCOMPARE(m_messages, QStringList{QStringLiteral("you delete data file!")});
         QCOMPARE(pane.form->ContentsTree()->topLevelItemCount(), 0);
         QVERIFY(ReadFile(QStringLiteral("kav.txt")).isEmpty());
+        // No record can be the scope: the label asks for one.
+        QCOMPARE(ScopeLabel(pane), QStringLiteral("（目録で検索範囲を選んで下さい）"));
 
         // The scope record matches no node: nothing is kept, nothing breaks.
         pane.form->KeywordBox()->setText(QStringLiteral("明月"));

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QMenuBar>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 namespace cmd = vesk::cmd;
@@ -131,6 +132,19 @@ private slots:
         m_frame->RunCommand(cmd::FullDisplay);
         QVERIFY(!m_frame->LeftForm()->isHidden());
         QCOMPARE(m_frame->LeftForm()->width(), 260);
+    }
+
+    void searchThatCannotFindAnythingSaysWhyInTheStatusBar()
+    {
+        vesk::CLeftForm* form = m_frame->LeftForm();
+        form->SetCurrentTab(1);
+        form->KeywordBox()->setText(QStringLiteral("moon"));
+        form->OnSearch();
+        QVERIFY2(m_frame->statusBar()->currentMessage().contains(QStringLiteral("「m」（U+006D）")),
+                 qPrintable(m_frame->statusBar()->currentMessage()));
+        form->KeywordBox()->setText(QStringLiteral("明月"));
+        form->OnSearch();
+        QVERIFY(m_frame->statusBar()->currentMessage().isEmpty());
     }
 
     void menuItemsShowNoKeysAndHelpIsSilentWhenMissing()

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 using pane_test::PaneUnderTest;
@@ -248,6 +249,49 @@ private slots:
             QCOMPARE(pane.form->m_nCurResultPage, 0);
             QVERIFY(!pane.Control(ctl::PrevListPage)->isVisible());
             QVERIFY(!pane.Control(ctl::ListPageBox)->isVisible());
+        }
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    // A keyword that can find nothing says why in a status line; the summary
+    // and the empty list stay. A keyword that may find pages clears the line.
+    void keywordThatCannotFindAnythingSaysWhy_data()
+    {
+        QTest::addColumn<QString>("keyword");
+        QTest::addColumn<bool>("useOr");
+        QTest::addColumn<QString>("status");
+        const QString wildcardsAlone = QStringLiteral("「*」「?」や句読点・記号だけの語では検索できません。");
+        const QString lettersAndDigits = QStringLiteral("半角の英数字・記号は「*」「?」のほかは使えません。");
+        QTest::newRow("latin letters") << "moon" << false
+            << QStringLiteral("検索しませんでした：「m」（U+006D）はキーワードに使えない文字です。") + lettersAndDigits;
+        QTest::newRow("a digit") << "明月1" << true
+            << QStringLiteral("検索しませんでした：「1」（U+0031）はキーワードに使えない文字です。") + lettersAndDigits;
+        QTest::newRow("spaces only") << "  " << false << QStringLiteral("検索しませんでした：キーワードが空白だけです。");
+        QTest::newRow("star alone") << "*" << false
+            << QStringLiteral("語「*」に検索できる文字がないため、何も見つかりません。") + wildcardsAlone;
+        QTest::newRow("punctuation, and") << "明月　。" << false
+            << QStringLiteral("語「。」に検索できる文字がないため、何も見つかりません。") + wildcardsAlone;
+        QTest::newRow("question marks, or") << "? ？" << true
+            << QStringLiteral("どの語にも検索できる文字がないため、何も見つかりません。") + wildcardsAlone;
+        QTest::newRow("punctuation, or, with a term") << "明月 。" << true << QString();
+        QTest::newRow("nothing found, but searchable") << "清明" << false << QString();
+    }
+
+    void keywordThatCannotFindAnythingSaysWhy()
+    {
+        QFETCH(QString, keyword);
+        QFETCH(bool, useOr);
+        QFETCH(QString, status);
+        PaneUnderTest& pane = *m_pane;
+        QSignalSpy lines(pane.form, &vesk::CLeftForm::statusMessage);
+        pane.form->m_nAndOr = useOr ? 1 : 0;
+        pane.form->UpdateData(false);
+        Search(pane, 1, keyword);
+        QCOMPARE(lines.size(), 1);
+        QCOMPARE(lines.first().first().toString(), status);
+        if (!status.isEmpty()) {
+            QCOMPARE(Summary(pane), QStringLiteral("全部で 0 頁で、0 箇所でした。"));
+            QCOMPARE(pane.form->ResultList()->topLevelItemCount(), 0);
         }
         QVERIFY(m_messages.isEmpty());
     }

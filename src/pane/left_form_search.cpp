@@ -1,7 +1,7 @@
 // The search command of the search pane and the target radios that switch
 // the open index.
-#include "engine/keyword_diagnosis.h"
 #include "pane/left_form.h"
+#include "engine/keyword_diagnosis.h"
 #include "pane/keyword_box.h"
 #include "pane/model/results.h"
 #include "pane/sort_list_ctrl.h"

@@ -39,6 +39,10 @@ std::optional<std::string> ProcessEnvironment(const char* name)
 
 bool IsDataFolder(const fs::path& folder)
 {
+    // The empty path names no folder (appending to it would look in the
+    // working directory).
+    if (folder.empty())
+        return false;
     std::error_code error;
     return fs::is_regular_file(folder / "kav.dir", error) && fs::is_regular_file(folder / "Index-fl.h", error);
 }

@@ -18,7 +18,7 @@ using EnvironmentReader = std::function<std::optional<std::string>(const char* n
 std::optional<std::string> ProcessEnvironment(const char* name);
 
 // A data folder holds at least the contents file "kav.dir" and the page
-// directory "Index-fl.h".
+// directory "Index-fl.h". The empty path is none, wherever the program runs.
 bool IsDataFolder(const std::filesystem::path& folder);
 
 // The folders looked at, in order: exeFolder; $XDG_DATA_HOME/vesk (default

@@ -14,6 +14,10 @@ inline const QString kMainCaption = QStringLiteral("Vantor--Lethra（Morvane）"
 inline const QString kSettingsOrganisation = QStringLiteral("Local AppWizard-Generated Applications");
 
 inline const QString kMessageUseRightButton = QStringLiteral("マウスの右ボタンでコピーして下さい。");
+// The help command when no browser or launcher opens the manual; %1 is
+// the manual's path.
+inline const QString kMessageHelpNotOpened =
+    QStringLiteral("ヘルプを開けませんでした（ブラウザが見つかりません）。ヘルプは次のファイルです。\n%1");
 // Printing without a dialog when there is no printer to print on.
 inline const QString kMessageNoPrinter =
     QStringLiteral("プリンタが見つからないため、印刷できません。プリンタを設定してから、もう一度印刷して下さい。");

@@ -2,8 +2,9 @@
 
 #include "pane/left_form.h"
 #include "pane/x_edit.h"
-#include "window/about_dlg.h"
 #include "ui/app_strings.h"
+#include "ui/message_box.h"
+#include "window/about_dlg.h"
 #include "window/command_ids.h"
 #include "window/program_files.h"
 #include "window/reading_navigation.h"
@@ -262,11 +263,15 @@ void CMainFrame::RefreshCommandStates()
 
 void CMainFrame::OnHelp()
 {
-    // A missing manual is passed over in silence.
+    // A missing manual is passed over in silence. One that no browser or
+    // launcher can open is named, so the user can open it by hand.
     const std::filesystem::path path =
         FindProgramFile(m_paths.programFolder, kHelpFileName.toStdString());
-    if (!path.empty())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path.string())));
+    if (path.empty())
+        return;
+    const QString file = QString::fromStdString(path.string());
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
+        ShowMessageBox(this, kMessageHelpNotOpened.arg(file));
 }
 
 void CMainFrame::OnAbout()

@@ -2,9 +2,9 @@
 
 #include "pane/contents_tree.h"
 #include "pane/left_form.h"
+#include "ui/message_box.h"
 #include "window/command_ids.h"
 #include "window/main_frame.h"
-#include "ui/message_box.h"
 #include "window/vesk_view.h"
 
 #include <QSignalBlocker>

@@ -2,8 +2,8 @@
 
 #include "pane/left_form.h"
 #include "pane/x_edit.h"
-#include "window/command_ids.h"
 #include "ui/resource_ids.h"
+#include "window/command_ids.h"
 #include "window/x_slider_ctrl.h"
 
 #include <QAction>

@@ -2,10 +2,10 @@
 
 #include "textstore/data_folder_lookup.h"
 #include "ui/app_strings.h"
-#include "window/main_frame.h"
 #include "ui/message_box.h"
-#include "window/quit_on_signal.h"
 #include "ui/resource_ids.h"
+#include "window/main_frame.h"
+#include "window/quit_on_signal.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>

@@ -4,17 +4,19 @@
 #include "gui_test_main.h"
 #include "pane/keyword_box.h"
 #include "pane/left_form.h"
+#include "pane/x_edit.h"
+#include "ui/message_box.h"
 #include "window/command_ids.h"
 #include "window/main_frame.h"
-#include "ui/message_box.h"
 #include "window/scroll_tool_bar.h"
 #include "window/st_splitter_wnd.h"
 #include "window/vesk_view.h"
 #include "window/x_slider_ctrl.h"
-#include "pane/x_edit.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QFile>
 #include <QMenuBar>
 #include <QSettings>
@@ -22,6 +24,16 @@
 #include <QTemporaryDir>
 
 namespace cmd = vesk::cmd;
+
+// Stands in for the desktop's launcher.
+class HelpOpener : public QObject {
+    Q_OBJECT
+public slots:
+    void Open(const QUrl& url) { opened << url; }
+
+public:
+    QList<QUrl> opened;
+};
 
 class FrameTest : public QObject {
     Q_OBJECT
@@ -156,6 +168,35 @@ private slots:
                 QVERIFY(item->shortcut().isEmpty());
         m_frame->RunCommand(cmd::Help);  // no help.html in the program folder
         QVERIFY(m_messages.size() <= 1);  // only the data folder's message, if any
+    }
+
+    // A manual that nothing can open (no browser, no launcher on the PATH)
+    // is named in a message; one that opens says nothing.
+    void helpThatCannotBeOpenedNamesTheFile()
+    {
+        QFile help(m_data.filePath(QStringLiteral("help.html")));
+        QVERIFY(help.open(QIODevice::WriteOnly) && help.write("<html></html>") > 0);
+        help.close();
+        const QString helpPath = QFileInfo(help).absoluteFilePath();
+
+        HelpOpener opener;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &opener, "Open");
+        m_frame->RunCommand(cmd::Help);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(opener.opened, QList<QUrl>{QUrl::fromLocalFile(helpPath)});
+        QVERIFY(m_messages.isEmpty());
+
+        QTemporaryDir emptyPath;
+        const QByteArray path = qgetenv("PATH");
+        const QByteArray browser = qgetenv("BROWSER");
+        qputenv("PATH", emptyPath.path().toLocal8Bit());
+        qunsetenv("BROWSER");
+        m_frame->RunCommand(cmd::Help);
+        qputenv("PATH", path);
+        if (!browser.isEmpty())
+            qputenv("BROWSER", browser);
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().contains(helpPath), qPrintable(m_messages.first()));
     }
 
 private:

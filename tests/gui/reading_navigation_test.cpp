@@ -7,13 +7,13 @@
 
 #include "pane/keyword_box.h"
 #include "pane/sort_list_ctrl.h"
+#include "pane/x_edit.h"
+#include "ui/message_box.h"
 #include "window/command_ids.h"
 #include "window/main_frame.h"
-#include "ui/message_box.h"
 #include "window/reading_navigation.h"
 #include "window/scroll_tool_bar.h"
 #include "window/x_slider_ctrl.h"
-#include "pane/x_edit.h"
 
 #include <QAction>
 #include <QFile>

@@ -2,10 +2,10 @@
 // first key or mouse-button press anywhere hides it and goes no further,
 // the timer, and how the about box closes.
 #include "gui_test_main.h"
+#include "ui/message_box.h"
 #include "window/about_dlg.h"
 #include "window/command_ids.h"
 #include "window/main_frame.h"
-#include "ui/message_box.h"
 #include "window/splash_wnd.h"
 
 #include <QAction>

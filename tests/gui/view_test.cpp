@@ -343,7 +343,9 @@ private slots:
         QClipboard* clipboard = QGuiApplication::clipboard();
         if (!clipboard->supportsSelection())
             return;  // no primary selection on this platform (offscreen)
-        const QPoint start = view.cursorRect(QTextCursor(view.document())).center();
+        // Pressed inside a selection, the mouse would drag it away instead.
+        view.setTextCursor(QTextCursor(view.document()));
+        const QPoint start = view.cursorRect().center();
         QTest::mousePress(view.viewport(), Qt::LeftButton, {}, start);
         QTest::mouseMove(view.viewport(), QPoint(view.viewport()->width() - 5, view.viewport()->height() - 5));
         QTest::mouseRelease(view.viewport(), Qt::LeftButton, {},

@@ -104,7 +104,15 @@ TEST(FindDataFolder, NamesThatAreNotFoldersOfFiles)
     Touch(dir / "odd" / "Index-fl.h");
     EXPECT_FALSE(IsDataFolder(dir / "odd"));
     EXPECT_FALSE(IsDataFolder(dir / "missing"));
-    EXPECT_FALSE(IsDataFolder(""));
+
+    // The empty path is no folder, also where the working directory is a
+    // data folder (as build/bin is once the demo data is made).
+    MakeFakeDataFolder(dir / "data");
+    const fs::path before = fs::current_path();
+    fs::current_path(dir / "data");
+    const bool emptyIsDataFolder = IsDataFolder("");
+    fs::current_path(before);
+    EXPECT_FALSE(emptyIsDataFolder);
 }
 
 } // namespace

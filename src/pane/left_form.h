@@ -129,6 +129,7 @@ public:
     QString m_strHitFile;
     int m_nHitCount = 0;
     int m_nCurHit = 0;
+    std::uint32_t m_nHitPageId = 0; // the page of the hit page shown last
     bool m_bHitFileToggle = true;
     // Contents: m_records, m_nRecordCount and m_pRootNode live in the model.
     ContentsModel m_contents;
@@ -149,6 +150,9 @@ signals:
     // A line for the window's status bar after a search: why the keyword
     // can find nothing, or empty when it may find pages.
     void statusMessage(const QString& text);
+    // A search ran on the keyword as typed in the box, with the options now
+    // in m_nAndOr, m_nTarget and m_bVariant.
+    void keywordSearched(const QString& typedKeyword);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -122,6 +122,7 @@ void CLeftForm::ShowSelectedHit()
             return;
         m_nHitCount = anchors;
         m_nCurHit = 0;
+        m_nHitPageId = pageId;
         emit pageRequested(target + QStringLiteral("#0000"));
         m_bHitFileToggle = !m_bHitFileToggle;
         m_strHitFile = target;

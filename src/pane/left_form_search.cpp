@@ -3,8 +3,10 @@
 #include "pane/left_form.h"
 #include "engine/keyword_diagnosis.h"
 #include "pane/keyword_box.h"
+#include "pane/keyword_refusal_text.h"
 #include "pane/model/results.h"
 #include "pane/sort_list_ctrl.h"
+#include "query/keyword_query.h"
 #include "ui/message_box.h"
 
 #include <QGuiApplication>
@@ -46,6 +48,17 @@ QString KeywordFaultText(std::u16string_view keyword, bool intersect)
     return {};
 }
 
+// The status line of a keyword query: why it was refused (a code-point form,
+// a lone "-", excluded terms only, a character of an excluded term), else
+// why its terms to find can find nothing, else empty.
+QString StatusText(const KeywordQuery& query, bool intersect)
+{
+    if (query.refusal && (!query.exclude.empty() || query.refusal->kind == KeywordRefusalKind::CodePointForm ||
+                          query.refusal->kind == KeywordRefusalKind::EmptyExclusion))
+        return RefusalText(*query.refusal);
+    return KeywordFaultText(query.find, intersect);
+}
+
 // Ideographic spaces typed between terms count as ordinary spaces.
 std::u16string KeywordFromText(const QString& text)
 {
@@ -78,6 +91,7 @@ void CLeftForm::OnSearch()
     if (!typed)
         return;  // the box has no value to give: nothing happens
     m_strKeyword = KeywordFromText(*typed);
+    const QString typedKeyword = *typed;
 
     if (m_nScopeRecord == 0) {
         ShowMessageBox(this, kMessageNoScope);
@@ -86,17 +100,18 @@ void CLeftForm::OnSearch()
         ShowMessageBox(this, kMessageNoKeyword);
         return;
     } else {
-        // A keyword the engine turns down (Latin letters, digits) finds
-        // nothing here: the engine would keep the previous search's pages,
-        // which must not be listed under the new keyword. A closed index
-        // finds nothing by itself.
-        const bool accepted = CIndex::CheckKeyword(m_strKeyword) != 0;
+        // A keyword that is refused (Latin letters, digits, a bad code-point
+        // form, excluded terms only) finds nothing here: the engine would
+        // keep the previous search's pages, which must not be listed under
+        // the new keyword. A closed index finds nothing by itself.
+        const KeywordQuery query = PrepareKeywordQuery(m_strKeyword);
+        const bool accepted = !query.refusal;
         if (accepted) {
             const BusyCursor busy;
-            if (m_nAndOr == 0)
-                m_index.SearchAnd(m_strKeyword, m_bVariant);
-            else
-                m_index.SearchOr(m_strKeyword, m_bVariant);
+            // Without forms or excluded terms this is SearchAnd / SearchOr
+            // on the keyword as typed; the engine's form of it is kept.
+            m_strKeyword = RunKeywordQuery(m_index, query, {.useOr = m_nAndOr != 0, .useVariants = m_bVariant})
+                               .keyword;
         }
         m_listResults->clear();
         // Without contents the scope record matches no node and nothing is kept.
@@ -116,7 +131,7 @@ void CLeftForm::OnSearch()
         m_nResultPages = ResultPageCount(records);
         m_summary->setText(QString());
         m_summary->setText(QString::fromStdString(FormatSummary(records, places)));
-        emit statusMessage(KeywordFaultText(m_strKeyword, m_nAndOr == 0));
+        emit statusMessage(StatusText(query, m_nAndOr == 0));
         if (m_nResultPages > 0) {
             m_nCurResultPage = 1;
             LayoutResultArea();
@@ -125,6 +140,8 @@ void CLeftForm::OnSearch()
             m_nCurResultPage = 0;
             LayoutResultArea();
         }
+        if (accepted)
+            emit keywordSearched(typedKeyword);
     }
     UpdateData(false);
     m_hiddenKeyword->clear();

@@ -123,6 +123,18 @@ TEST_F(VeskTool, PagesComeOutByIdAndByRecordAndNumber)
     EXPECT_EQ(RunTool(Data(), {"contents"}).out, model.Listing());
 }
 
+TEST_F(VeskTool, SearchTakesCodePointFormsAndExcludedTerms)
+{
+    // 學 is on pages 0, 1, 3 and 4 (in a note); 習 only on page 0.
+    const RunResult plain = RunTool(Data(), {"search", "--raw", "學"});
+    EXPECT_EQ(plain.out, "0\t1\n1\t1\n3\t2\n4\t1\n");
+    EXPECT_EQ(RunTool(Data(), {"search", "--raw", "U+5B78"}).out, plain.out);
+    const RunResult excluding = RunTool(Data(), {"search", "--raw", "&#23416;", "-&#x7FD2;"});
+    EXPECT_EQ(excluding.code, 0);
+    EXPECT_EQ(excluding.out, "1\t1\n3\t2\n4\t1\n");
+    EXPECT_EQ(RunTool(Data(), {"search", "--raw", "學 -習"}).out, excluding.out);
+}
+
 TEST_F(VeskTool, ExitCodesFollowTheContract)
 {
     test::TempDir empty;
@@ -140,6 +152,11 @@ TEST_F(VeskTool, ExitCodesFollowTheContract)
         {{"search", "abc"}, false, 3},
         {{"search", "學1"}, false, 3},
         {{"search", "\u3000"}, false, 3},
+        {{"search", "U+110000"}, false, 3},
+        {{"search", "學&#x5B78"}, false, 3},
+        {{"search", "--", "-學"}, false, 3},
+        {{"search", "學", "-"}, false, 3},
+        {{"search", "U+110000"}, true, 3},
         {{"search", "學"}, true, 4},
         {{"contents"}, true, 4},
         {{"page", "--id", "0"}, true, 4},

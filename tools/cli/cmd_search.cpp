@@ -1,10 +1,12 @@
-// vesk-tool search: runs the engine as the search pane does and prints the
-// result records (or the engine's raw arrays).
+// vesk-tool search: runs a keyword query as the search pane does (code-point
+// forms, excluded terms, query/keyword_query.h) and prints the result records
+// (or the result arrays).
 #include "cli/commands.h"
 #include "common/options.h"
 #include "engine/index.h"
 #include "pane/model/contents_model.h"
 #include "pane/model/results.h"
+#include "query/keyword_query.h"
 #include "textstore/code_converter.h"
 #include "textstore/utf8_decode.h"
 
@@ -107,19 +109,6 @@ std::string JsonString(const std::string& text)
     return out + "\"";
 }
 
-std::string RejectionReason(std::u16string_view keyword)
-{
-    for (char16_t unit : keyword) {
-        if (unit < 0x100 && unit != u' ' && unit != u'*' && unit != u'?') {
-            char text[96];
-            std::snprintf(text, sizeof text, "keyword rejected: U+%04X cannot be searched (below U+0100)",
-                          static_cast<unsigned>(unit));
-            return text;
-        }
-    }
-    return "keyword rejected: it holds no term";
-}
-
 // Every page found, in page identifier order, each named within its own category.
 std::vector<SearchNodeTag> RecordsOfAllCategories(const ContentsModel& contents, const CIndex& index)
 {
@@ -203,19 +192,17 @@ int RunSearch(const std::filesystem::path& data, const Arguments& args)
     SearchOptions options;
     if (const int code = ParseSearchOptions(args, options))
         return code;
-    std::u16string keyword = Utf8ToUtf16(options.keyword);
-    std::replace(keyword.begin(), keyword.end(), u'\u3000', u' ');
-    if (CIndex::CheckKeyword(keyword) == 0) {
-        std::fprintf(stderr, "vesk-tool search: %s\n", RejectionReason(keyword).c_str());
+    // Code-point forms and excluded terms are read, and the keyword checked,
+    // before the data is opened: a refused keyword is exit 3 with any data.
+    const KeywordQuery query = PrepareKeywordQuery(Utf8ToUtf16(options.keyword));
+    if (query.refusal) {
+        std::fprintf(stderr, "vesk-tool search: %s\n", DescribeKeywordRefusal(*query.refusal).c_str());
         return kExitRejected;
     }
     CIndex index;
     if (!index.Open(data, "Index", options.indexType))
         return kExitNoData;
-    if (options.useOr)
-        index.SearchOr(keyword, options.useVariants);
-    else
-        index.SearchAnd(keyword, options.useVariants);
+    RunKeywordQuery(index, query, {.useOr = options.useOr, .useVariants = options.useVariants});
 
     if (options.form == OutputForm::Raw) {
         PrintRawResults(index.m_arrPages, index.m_arrCounts);

@@ -6,7 +6,8 @@ find_package(Qt6 COMPONENTS Test)
 # Three libraries, each using only those below it:
 #   vesk_ui     shared pieces: fixed texts, pictures, the message box
 #   vesk_pane   the search pane (src/pane); it asks for pages by signal
-#   vesk_gui    the reader window (src/window), which builds the pane
+#   vesk_gui    the reader window (src/window), which builds the pane, and
+#               its reading aids (src/reading)
 # tests/layers_check.cmake keeps the includes to this order.
 file(GLOB VESK_UI_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_CURRENT_SOURCE_DIR}/ui/*.cpp
@@ -24,6 +25,8 @@ set_target_properties(vesk_pane PROPERTIES AUTOMOC ON)
 target_link_libraries(vesk_pane PUBLIC vesk_ui)
 
 file(GLOB VESK_GUI_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_CURRENT_SOURCE_DIR}/reading/*.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/reading/*.h
   ${CMAKE_CURRENT_SOURCE_DIR}/window/*.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/window/*.h)
 list(REMOVE_ITEM VESK_GUI_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/window/main.cpp)

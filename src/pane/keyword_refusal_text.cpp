@@ -17,12 +17,17 @@ QString FormProblemText(CodePointFormProblem problem)
 
 } // namespace
 
+QString CodePointFormErrorText(const CodePointFormError& error)
+{
+    return QStringLiteral("「%1」は使えません：%2。")
+        .arg(QString::fromStdU16String(error.form), FormProblemText(error.problem));
+}
+
 QString RefusalText(const KeywordRefusal& refusal)
 {
     switch (refusal.kind) {
     case KeywordRefusalKind::CodePointForm:
-        return QStringLiteral("検索しませんでした：「%1」は%2。")
-            .arg(QString::fromStdU16String(refusal.form.form), FormProblemText(refusal.form.problem));
+        return QStringLiteral("検索しませんでした。") + CodePointFormErrorText(refusal.form);
     case KeywordRefusalKind::EmptyExclusion:
         return QStringLiteral("検索しませんでした：「-」の後に除外する語がありません。");
     case KeywordRefusalKind::OnlyExclusions:

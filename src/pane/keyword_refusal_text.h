@@ -7,5 +7,7 @@
 namespace vesk {
 
 QString RefusalText(const KeywordRefusal& refusal);
+// What is wrong with a code-point form, for the status bar and the input dialog.
+QString CodePointFormErrorText(const CodePointFormError& error);
 
 } // namespace vesk

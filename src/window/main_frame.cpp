@@ -2,6 +2,7 @@
 
 #include "pane/left_form.h"
 #include "pane/x_edit.h"
+#include "reading/reading_aids.h"
 #include "ui/app_strings.h"
 #include "ui/message_box.h"
 #include "window/about_dlg.h"
@@ -60,6 +61,7 @@ CMainFrame::CMainFrame(const Paths& paths, QWidget* parent) : QMainWindow(parent
     m_pLeftForm->AttachReader(m_toolBar ? m_toolBar->Slider() : nullptr,
                               m_toolBar ? m_toolBar->PageEdit() : nullptr);
     m_pLeftForm->OnInitialUpdate();
+    m_readingAids = new CReadingAids(*this, *m_pLeftForm, *m_pTextView, m_paths.dataFolder);
     // The pane width the user left at the last exit comes back; without a
     // saved layout the search pane starts 260 pixels wide.
     m_splitter->LoadLayout();

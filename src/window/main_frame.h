@@ -17,6 +17,7 @@ class QMenu;
 namespace vesk {
 
 class CLeftForm;
+class CReadingAids;
 class CSCrollToolBar;
 class CVeskView;
 class ST_SplitterWnd;
@@ -44,6 +45,7 @@ public:
     CVeskView* TextView() const { return m_pTextView; }
     ST_SplitterWnd* Splitter() const { return m_splitter; }
     CSCrollToolBar* ToolBar() const { return m_toolBar; }
+    CReadingAids* ReadingAids() const { return m_readingAids; }
 
     static constexpr int kIdleRefreshMs = 200;
 
@@ -73,6 +75,7 @@ private:
     CVeskView* m_pTextView = nullptr;
     CLeftForm* m_pLeftForm = nullptr;
     CSCrollToolBar* m_toolBar = nullptr;
+    CReadingAids* m_readingAids = nullptr; // history, bookmarks, code points, character information
     std::map<int, Command> m_commands;
     QTimer m_idleRefresh;
 };

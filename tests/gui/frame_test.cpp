@@ -161,11 +161,19 @@ private slots:
 
     void menuItemsShowNoKeysAndHelpIsSilentWhenMissing()
     {
+        // The five menus of the window and, before help, the bookmarks'
+        // menu, whose "add" shows its key.
         const QList<QAction*> menus = m_frame->menuBar()->actions();
-        QCOMPARE(menus.size(), 5);
+        QStringList titles;
+        for (QAction* menu : menus)
+            titles << menu->text();
+        QCOMPARE(titles, QStringList({QStringLiteral("ファイル(&F)"), QStringLiteral("編集(&E)"),
+                                      QStringLiteral("表示(&V)"), QStringLiteral("一覧"),
+                                      QStringLiteral("しおり(&B)"), QStringLiteral("ヘルプ(&H)")}));
         for (QAction* menu : menus)
             for (QAction* item : menu->menu()->actions())
-                QVERIFY(item->shortcut().isEmpty());
+                if (menu->text() != QStringLiteral("しおり(&B)"))
+                    QVERIFY(item->shortcut().isEmpty());
         m_frame->RunCommand(cmd::Help);  // no help.html in the program folder
         QVERIFY(m_messages.size() <= 1);  // only the data folder's message, if any
     }

@@ -2,6 +2,8 @@
 
 #include "query/code_point_forms.h"
 
+#include <QFontMetrics>
+
 namespace vesk {
 namespace {
 
@@ -24,6 +26,9 @@ CCharInfoLabel::CCharInfoLabel(QWidget* parent) : QLabel(parent)
                       QStringLiteral("Noto Sans CJK JP")});
     font.setPixelSize(13);
     setFont(font);
+    // High enough for the drawn members from the start, so the status bar
+    // keeps its height when a character is selected.
+    setMinimumHeight(QFontMetrics(font).height() + 12);
 }
 
 void CCharInfoLabel::ShowCharacter(char32_t codePoint, const std::vector<std::uint32_t>& group)

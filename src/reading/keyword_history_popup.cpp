@@ -53,7 +53,7 @@ void CKeywordHistoryPopup::ShowBelow(QWidget* anchor, const QList<KeywordHistory
     const int width = std::max(anchor->width(), sizeHintForColumn(0) + optionsWidth + 24);
     setColumnWidth(0, width - optionsWidth - 4);
     const int rows = std::min<int>(kVisibleRows, std::max<int>(1, static_cast<int>(entries.size())));
-    const int height = rows * std::max(sizeHintForRow(0), 1) + 2 * frameWidth();
+    const int height = rows * std::max(sizeHintForRow(0), 1) + 2 * frameWidth() + 2;
     QPoint place = anchor->mapToGlobal(QPoint(0, anchor->height()));
     if (const QScreen* screen = anchor->screen())
         place.setX(std::min(place.x(), screen->availableGeometry().right() - width));

@@ -70,7 +70,9 @@ std::optional<BookmarkTarget> ResolveBookmark(const ContentsModel& contents, con
 {
     const auto matches = [&](int record) {
         const ContentsNodeTag* node = contents.NodeOfRecord(static_cast<std::size_t>(record));
-        return node && PathOfNode(node) == bookmark.vecPath;
+        // Only a volume (a record without children): page numbers start
+        // anew in each volume, so a work's range does not name one page.
+        return node && node->children.empty() && PathOfNode(node) == bookmark.vecPath;
     };
     int record = 0;
     if (IsLoadedSlot(contents, bookmark.nRecordHint) && matches(bookmark.nRecordHint)) {

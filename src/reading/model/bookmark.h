@@ -36,8 +36,8 @@ std::optional<BookmarkTag> BookmarkOfVolumePage(const ContentsModel& contents, i
 // whose range holds it; none when no such record does.
 std::optional<BookmarkTag> BookmarkOfPage(const ContentsModel& contents, std::uint32_t pageId);
 
-// Finds the bookmark's page: the volume of the same path of names (the hinted
-// record first, else the first in contents order), then the page of that
+// Finds the bookmark's page: the volume (a record without children) of the
+// same path of names (the hinted record first, else the first in contents order), then the page of that
 // number inside the volume's range of the store. None when either is gone.
 std::optional<BookmarkTarget> ResolveBookmark(const ContentsModel& contents, const CFileList& pages,
                                               const BookmarkTag& bookmark);

@@ -82,6 +82,8 @@ void CBookmarkListWnd::Refresh()
             item->setToolTip(3, kMissing);
         }
     }
+    // The page column is as wide as "（この頁はありません）" needs.
+    m_list->resizeColumnToContents(3);
     if (selected >= 0 && selected < m_list->topLevelItemCount())
         m_list->setCurrentItem(m_list->topLevelItem(selected));
     else if (m_list->topLevelItemCount() > 0)

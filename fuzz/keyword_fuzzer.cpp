@@ -1,6 +1,7 @@
 // The keyword: any UTF-16 text into CheckKeyword, SearchAnd and SearchOr,
 // with and without variants, on a small sound index; then the hit page of
-// the first page found, with the keyword as the search left it.
+// the first page found, with the keyword as the search left it; then the
+// text as a keyword query (code-point forms, excluded terms).
 //
 // Input: byte 0 chooses the form of the rest: even, UTF-16 code units (low
 // byte first, so unpaired surrogates and any unit can occur); odd, UTF-8
@@ -11,6 +12,7 @@
 #include "scratch_folder.h"
 
 #include "engine/index.h"
+#include "query/keyword_query.h"
 #include "textstore/utf8_decode.h"
 
 #include <cstdio>
@@ -79,6 +81,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 index.RenderHitPage(index.m_arrPages.front(), page, kept, type == 0 ? 0 : 3 - type, useVariants);
             }
         }
+    }
+    // The same text as the reader reads it: code-point forms, excluded terms.
+    for (const bool useOr : {false, true}) {
+        const KeywordQueryResult query = RunKeywordQuery(index, keyword, {useOr, (data[0] & 8) != 0});
+        if (query.refusal)
+            continue;
+        Require(query.pages == index.m_arrPages && query.counts == index.m_arrCounts,
+                "a keyword query leaves its pages in the index");
+        CheckResults(index, 0);
     }
     return 0;
 }

@@ -17,11 +17,11 @@
 #include "reading/keyword_history_popup.h"
 #include "reading/reading_aids.h"
 #include "support/data_folder.h"
-#include "window/app_strings.h"
+#include "ui/app_strings.h"
 #include "window/command_ids.h"
 #include "window/main_frame.h"
-#include "window/message_box.h"
-#include "window/resource_ids.h"
+#include "ui/message_box.h"
+#include "ui/resource_ids.h"
 #include "window/vesk_view.h"
 
 #include <QAction>

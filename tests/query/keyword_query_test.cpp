@@ -53,10 +53,10 @@ Hits Expected(const std::vector<std::u16string>& pages, const std::vector<std::u
         } else if (useOr) {
             for (auto& [page, count] : hits)
                 count += termHits.count(page) ? termHits[page] : 0;
-            for (const auto& [page, count] : termHits)
-                if (std::find_if(hits.begin(), hits.end(), [&](const auto& h) { return h.first == page; }) ==
+            for (const auto& term : termHits)
+                if (std::find_if(hits.begin(), hits.end(), [&](const auto& h) { return h.first == term.first; }) ==
                     hits.end())
-                    hits.emplace_back(page, count);
+                    hits.emplace_back(term);
         } else {
             std::vector<std::pair<std::uint32_t, std::uint32_t>> kept;
             for (const auto& [page, count] : termHits)

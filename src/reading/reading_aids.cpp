@@ -129,7 +129,6 @@ void CReadingAids::ConnectPane()
         if (!m_history.Add({typed, m_form.m_nTarget, m_form.m_bVariant, m_form.m_nAndOr}))
             ShowStatus(QStringLiteral("検索履歴を保存できませんでした。"));
     });
-    connect(&m_form, &CLeftForm::keywordRefused, this, &CReadingAids::ShowStatus);
     CKeywordBox* box = m_form.KeywordBox();
     QAction* dropDown = box->addAction(DropDownIcon(), QLineEdit::TrailingPosition);
     dropDown->setToolTip(QStringLiteral("検索履歴"));

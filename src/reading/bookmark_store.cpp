@@ -99,6 +99,7 @@ CBookmarkStore::CBookmarkStore(const std::filesystem::path& dataFolder, const QS
 bool CBookmarkStore::Load(QString* problem)
 {
     m_vecBookmarks.clear();
+    m_bUnreadFileInPlace = false;
     QFile file(m_strFile);
     if (!file.exists())
         return true;
@@ -136,6 +137,7 @@ bool CBookmarkStore::Load(QString* problem)
     const QString aside =
         m_strFile + QStringLiteral(".damaged-") + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddHHmmss"));
     const bool moved = QFile::rename(m_strFile, aside);
+    m_bUnreadFileInPlace = !moved;
     SetProblem(problem, QStringLiteral("%1: %2 (%3)").arg(m_strFile, why, moved ? aside : QStringLiteral("left as it is")));
     return false;
 }
@@ -143,6 +145,11 @@ bool CBookmarkStore::Load(QString* problem)
 bool CBookmarkStore::Save(QString* problem) const
 {
     const QFileInfo info(m_strFile);
+    if (m_bUnreadFileInPlace) {
+        SetProblem(problem, QStringLiteral("%1 could not be read and is kept as it is; move it away to save bookmarks")
+                                .arg(m_strFile));
+        return false;
+    }
     if (!QDir().mkpath(info.absolutePath())) {
         SetProblem(problem, QStringLiteral("cannot make %1").arg(info.absolutePath()));
         return false;

@@ -27,7 +27,8 @@ public:
     QString FilePath() const { return m_strFile; }
     // Reads the file; a missing file gives no bookmarks. False with problem
     // set when the file was there but could not be used (it is then moved
-    // aside and the list starts empty).
+    // aside and the list starts empty; a file that cannot be moved aside
+    // stays, and saving is refused until a Load succeeds).
     bool Load(QString* problem = nullptr);
     // Writes every bookmark; false with problem set when any step failed
     // (the earlier file is then as it was).
@@ -38,6 +39,7 @@ public:
 private:
     QString m_strDataFolder;
     QString m_strFile;
+    bool m_bUnreadFileInPlace = false; // a file Load could neither use nor move aside
 };
 
 } // namespace vesk

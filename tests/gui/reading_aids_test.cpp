@@ -352,6 +352,42 @@ private slots:
         }
     }
 
+    // When the unreadable file cannot be moved aside (its aside names are
+    // taken here), it stays, and no save may overwrite it.
+    void unreadableFileThatCannotMoveIsNeverOverwritten()
+    {
+        CBookmarkStore store(m_dataFolder);
+        QDir folder(QFileInfo(store.FilePath()).absolutePath());
+        QVERIFY(folder.mkpath(QStringLiteral(".")));
+        for (const QString& name : folder.entryList(QDir::Files))
+            folder.remove(name);
+        const QByteArray damaged("{\"format\": \"vesk bookmarks\", \"vers");
+        QFile file(store.FilePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(damaged);
+        file.close();
+        const QDateTime now = QDateTime::currentDateTime();
+        for (int second = 0; second < 30; ++second) {
+            QFile taken(store.FilePath() + QStringLiteral(".damaged-") +
+                        now.addSecs(second).toString(QStringLiteral("yyyyMMddHHmmss")));
+            QVERIFY(taken.open(QIODevice::WriteOnly));
+        }
+        QString problem;
+        QVERIFY(!store.Load(&problem));
+        QVERIFY(store.m_vecBookmarks.empty());
+        BookmarkTag bookmark;
+        bookmark.vecPath = Path({u"經", u"論語", u"卷一"});
+        bookmark.nPageNo = 1;
+        store.m_vecBookmarks.push_back(bookmark);
+        QVERIFY(!store.Save(&problem));
+        QVERIFY(problem.contains(store.FilePath()));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), damaged);
+        file.close();
+        for (const QString& name : folder.entryList(QDir::Files))
+            folder.remove(name);
+    }
+
     void addKeyIsFreeAndNotCtrl()
     {
         const QKeySequence key = CReadingAids::kAddBookmarkKey;

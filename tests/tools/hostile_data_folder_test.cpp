@@ -38,7 +38,7 @@ protected:
 
 TEST_F(HostileDataFolder, AFifoOrFolderInPlaceOfADataFileNeverBlocks)
 {
-    for (const std::string name : build::DataFileNames()) {
+    for (const std::string& name : build::DataFileNames()) {
         for (const bool fifo : {true, false}) {
             SCOPED_TRACE(name + (fifo ? " as a FIFO" : " as a folder"));
             const fs::path path = data / name;

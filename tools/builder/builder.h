@@ -19,13 +19,13 @@ struct SourceNode {
     std::uint16_t firstPage = 1;     // volumes: page number of the first page
     std::vector<std::string> pages;  // volumes: page bytes (UTF-8 HTML), in page order
     int sourceLine = 0;              // line in contents.txt, for messages (0: none)
-    std::vector<std::string> pageSources; // volumes: each page's source file, for messages (may be empty)
 };
 
 struct SourceCorpus {
     std::vector<SourceNode> nodes;
     std::string variantTable;        // bytes of yitizi.txt (may be empty), without a byte-order mark
     std::string variantSource = "yitizi.txt"; // where the table came from, for messages
+    std::vector<std::string> pageSources;      // each page's source file in store order, for messages (may be empty)
 };
 
 struct SourceOptions {

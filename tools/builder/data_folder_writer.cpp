@@ -86,7 +86,7 @@ bool WritePages(const SourceCorpus& corpus, PageStoreWriter& store, Layers& laye
             const std::string name = StorePageName(node.folder, pageNumber);
             const std::string& page = node.pages[i];
             const std::string where =
-                i < node.pageSources.size() ? ShownText(node.pageSources[i]) : "page " + ShownText(name);
+                pageId < corpus.pageSources.size() ? ShownText(corpus.pageSources[pageId]) : "page " + ShownText(name);
             if (!CollectPagePositions(page, pageNumber, positions))
                 warnings.push_back(where + ": no text cell (" + (pageNumber % 2 == 0 ? "first" : "second") +
                                    " <TD> cell for page number " + std::to_string(pageNumber) +

@@ -78,7 +78,8 @@ struct VolumeReading {
     std::uint64_t pageBytes = 0;  // of the pages read so far
 };
 
-bool ReadVolume(const fs::path& dir, SourceNode& node, VolumeReading& reading, std::string& error)
+bool ReadVolume(const fs::path& dir, SourceNode& node, VolumeReading& reading, std::vector<std::string>& sources,
+                std::string& error)
 {
     const fs::path folder = dir / node.folder;
     const std::string shownFolder = ShownText(folder.string());
@@ -123,7 +124,7 @@ bool ReadVolume(const fs::path& dir, SourceNode& node, VolumeReading& reading, s
             return false;
         }
         reading.pageBytes += node.pages.back().size();
-        node.pageSources.push_back(path.string());
+        sources.push_back(path.string());
     }
     return true;
 }
@@ -215,7 +216,7 @@ bool ReadSourceCorpus(const fs::path& dir, SourceCorpus& corpus, std::string& er
         return false;
     }
     for (SourceNode& node : corpus.nodes)
-        if (node.level == 3 && !ReadVolume(dir, node, reading, error))
+        if (node.level == 3 && !ReadVolume(dir, node, reading, corpus.pageSources, error))
             return false;
     const fs::path variants = dir / "yitizi.txt";
     struct stat st {};

@@ -227,6 +227,15 @@ int main(int argc, char** argv)
                                          p % 3 ? "學而 時*習" : "学?时", node.pages[p]}));
     }
     seeds.Add("tables", JoinParts({"4E00,5F0C\r\n\r\n 0x4e01, ,zz,-1\n,,\n110000,4E00\n", "", "一丁"}));
+    // Generation markers: one that matches its files, one listing a size the
+    // file does not have, one left switching, and broken ones.
+    seeds.Add("tables", JoinParts({"4E00,5F0C\n", "", "一", "vesk data folder generation 1\nstate complete\nid "
+                                   "00000000000000aa\nfile yitizi.txt 10\nfile kav.dir 0\n"}));
+    seeds.Add("tables", JoinParts({"4E00,5F0C\n", "", "一", "vesk data folder generation 1\nstate complete\nid "
+                                   "00000000000000aa\nfile yitizi.txt 11\n"}));
+    seeds.Add("tables", JoinParts({"", "", "", "vesk data folder generation 1\nstate switching\nid 1\nfile a 1\n"}));
+    seeds.Add("tables", JoinParts({"", "", "", "vesk data folder generation 1\nid \nfile ../x 99999999999999999999\n"
+                                   "file  1\nstate complete\n\nextra"}));
 
     AddSourceCorpusSeeds(seeds, excerpt, corpus);
     return 0;

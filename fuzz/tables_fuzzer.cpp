@@ -1,6 +1,7 @@
-// The variant table and the contents file: any bytes into the two loaders.
+// The variant table, the contents file and the generation marker: any bytes
+// into their loaders.
 //
-//   input := yitizi.txt |VESK| kav.dir |VESK| keyword (UTF-8)
+//   input := yitizi.txt |VESK| kav.dir |VESK| keyword (UTF-8) |VESK| vesk-generation
 //
 // The variant table is loaded from its file, its lookups are asked for every
 // member, the check of vesk-tool check must agree with what was loaded, and
@@ -9,10 +10,14 @@
 // through every group) is expanded. The contents file is loaded with its
 // listing into a model kept from input to input (loading replaces the
 // records), and the tree is walked through the lookups the search pane uses.
+// The marker is checked against the two files as every reader checks it
+// (it may list them with sizes), and a marker that parses is written again
+// and must parse to the same generation.
 #include "fuzz_input.h"
 #include "kept_files.h"
 #include "scratch_folder.h"
 
+#include "datafolder/folder_generation.h"
 #include "engine/variant_expansion.h"
 #include "engine/variant_table.h"
 #include "engine/variant_table_check.h"
@@ -87,6 +92,22 @@ void CheckContents(const std::filesystem::path& folder)
             "slots outside the records have no node");
 }
 
+void CheckMarker(const std::filesystem::path& folder, std::string_view bytes)
+{
+    std::string read, problem;
+    const bool accepted = CheckFolderGeneration(folder, read, problem);
+    Require(accepted == problem.empty(), "a refused marker says why");
+    FolderGeneration generation, again;
+    if (!ParseGeneration(bytes, generation, problem))
+        return;
+    Require(ParseGeneration(FormatGeneration(generation), again, problem) && again.files == generation.files &&
+                again.id == generation.id && again.switching == generation.switching,
+            "a marker written again parses to the same generation");
+    for (const auto& listed : generation.files)
+        Require(!listed.first.empty() && listed.first.find('/') == std::string::npos, "listed names stay in the folder");
+    OptionalFileIsCurrent(folder, "kav.dir", generation.id);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -97,12 +118,17 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::vector<std::string_view> parts = SplitParts(data, size, 3);
+    const std::vector<std::string_view> parts = SplitParts(data, size, 4);
     const ScratchFolder& folder = Folder();
     static KeptFiles files(folder.path());
     files.Put("yitizi.txt", parts[0]);
     files.Put("kav.dir", parts[1]);
     CheckVariants(folder.path(), parts[0], parts[2]);
     CheckContents(folder.path());
+    if (parts[3].empty())
+        files.Remove("vesk-generation");
+    else
+        files.Put("vesk-generation", parts[3]);
+    CheckMarker(folder.path(), parts[3]);
     return 0;
 }

@@ -32,9 +32,32 @@ bool DataFolderSwitch::Prepare(const std::filesystem::path& folder, std::string&
 {
     m_folder = folder;
     m_id = NewGenerationId();
+    m_kept.clear();
+    m_adding = false;
     for (const std::string& name : FindWriteLeftovers(folder))
         if (!fileio::RemoveLeftover(folder / name, error))
             return false;
+    return true;
+}
+
+bool DataFolderSwitch::PrepareAddition(const std::filesystem::path& folder, std::string& error)
+{
+    std::string bytes, problem;
+    FolderGeneration generation;
+    if (!CheckFolderGeneration(folder, bytes, problem)) {
+        error = (folder / problem).string();
+        return false;
+    }
+    if (bytes.empty()) {
+        error = (folder / kGenerationFileName).string() + ": missing, so files cannot be added to the folder "
+                "(build it again)";
+        return false;
+    }
+    if (!Prepare(folder, error) || !ParseGeneration(bytes, generation, error))
+        return false;
+    m_id = generation.id;
+    m_kept = std::move(generation.files);
+    m_adding = true;
     return true;
 }
 
@@ -43,14 +66,33 @@ std::filesystem::path DataFolderSwitch::TemporaryPath(std::string_view name) con
     return m_folder / (std::string(name) + std::string(kTemporarySuffix));
 }
 
-bool DataFolderSwitch::WriteMarker(bool switching, const std::vector<std::string>& names, std::string& error)
+bool DataFolderSwitch::WriteMarker(bool switching, const std::vector<std::string>& names, bool listNames,
+                                   std::string& error)
 {
     FolderGeneration generation;
     generation.switching = switching;
     generation.id = m_id;
-    for (std::size_t i = 0; i < names.size(); ++i)
-        generation.files.emplace_back(names[i], m_sizes[i]);
+    for (const auto& kept : m_kept)
+        if (std::ranges::find(names, kept.first) == names.end())
+            generation.files.push_back(kept);
+    if (listNames)
+        for (std::size_t i = 0; i < names.size(); ++i)
+            generation.files.emplace_back(names[i], m_sizes[i]);
     return fileio::WriteFileAtomically(m_folder / kGenerationFileName, FormatGeneration(generation), error);
+}
+
+bool DataFolderSwitch::RenameIntoPlace(const std::vector<std::string>& names, std::string& error)
+{
+    for (const std::string& name : names) {
+        const std::filesystem::path temp = TemporaryPath(name), target = m_folder / name;
+        if (std::rename(temp.c_str(), target.c_str()) != 0) {
+            error = target.string() + ": cannot rename into place: " + std::strerror(errno);
+            if (!m_adding)
+                error += "; the folder now mixes two builds and is refused until it is built again";
+            return false;
+        }
+    }
+    return fileio::SyncFolder(m_folder, error);
 }
 
 bool DataFolderSwitch::Switch(const std::vector<std::string>& names, std::string& error)
@@ -65,17 +107,19 @@ bool DataFolderSwitch::Switch(const std::vector<std::string>& names, std::string
         }
         m_sizes.push_back(static_cast<std::uint64_t>(st.st_size));
     }
-    if (!WriteMarker(true, names, error))
-        return false;
-    for (const std::string& name : names) {
-        const std::filesystem::path temp = TemporaryPath(name), target = m_folder / name;
-        if (std::rename(temp.c_str(), target.c_str()) != 0) {
-            error = target.string() + ": cannot rename into place: " + std::strerror(errno) +
-                    "; the folder now mixes two builds and is refused until it is built again";
-            return false;
-        }
+    if (m_adding) {
+        // Files added to a generation are optional: readers ignore them
+        // while the marker does not list them. So the marker first forgets
+        // the old versions, the new ones are renamed in, and the marker then
+        // lists them; a stop at any point leaves a complete folder.
+        const bool replacing = std::ranges::any_of(m_kept, [&](const auto& kept) {
+            return std::ranges::find(names, kept.first) != names.end();
+        });
+        return (!replacing || WriteMarker(false, names, false, error)) && RenameIntoPlace(names, error) &&
+               WriteMarker(false, names, true, error);
     }
-    return fileio::SyncFolder(m_folder, error) && WriteMarker(false, names, error);
+    return WriteMarker(true, names, true, error) && RenameIntoPlace(names, error) &&
+           WriteMarker(false, names, true, error);
 }
 
 } // namespace vesk

@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vesk {
@@ -35,21 +36,34 @@ public:
     // the folder's lock, so none of them is being written) and chooses the
     // new generation id.
     bool Prepare(const std::filesystem::path& folder, std::string& error);
+    // For a tool that adds files (optional ones) to a folder as it stands:
+    // like Prepare, but the folder's marker must be complete and sound, and
+    // its id and files are kept, so that Switch lists the added files beside
+    // them. A folder without a marker cannot take optional files (nothing
+    // could tell whose they are): build it again.
+    bool PrepareAddition(const std::filesystem::path& folder, std::string& error);
 
     // Where the file name is written before the switch: name + ".partial".
     std::filesystem::path TemporaryPath(std::string_view name) const;
     // The new generation id, for optional files to record.
     const std::string& Id() const { return m_id; }
 
-    // Moves the temporary files of names into place as one generation.
+    // Moves the temporary files of names into place as one generation. After
+    // PrepareAddition, names are optional files added to the generation:
+    // they are renamed in while the marker does not list them, so the folder
+    // stays readable throughout.
     bool Switch(const std::vector<std::string>& names, std::string& error);
 
 private:
-    bool WriteMarker(bool switching, const std::vector<std::string>& names, std::string& error);
+    // The marker: the kept files, then names when listNames.
+    bool WriteMarker(bool switching, const std::vector<std::string>& names, bool listNames, std::string& error);
+    bool RenameIntoPlace(const std::vector<std::string>& names, std::string& error);
 
     std::filesystem::path m_folder;
     std::string m_id;
     std::vector<std::uint64_t> m_sizes;
+    std::vector<std::pair<std::string, std::uint64_t>> m_kept; // files of the generation added to
+    bool m_adding = false;
 };
 
 } // namespace vesk

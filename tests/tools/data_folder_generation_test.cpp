@@ -3,7 +3,9 @@
 // refuses and check names; a second writer is turned away; temporary files
 // are never written through a planted symlink; leftovers are named by check
 // and cleared by the next build.
+#include "datafolder/data_folder_switch.h"
 #include "datafolder/folder_generation.h"
+#include "datafolder/optional_files.h"
 #include "engine/index.h"
 #include "fileio/folder_lock.h"
 #include "support/data_folder.h"
@@ -181,6 +183,75 @@ TEST(GenerationMarker, OptionalFilesCountOnlyForTheirOwnGeneration)
     EXPECT_EQ(parsed.files, generation.files);
     EXPECT_FALSE(ParseGeneration("vesk data folder generation 1\nstate complete\nid 1\nfile ../x 3\n", parsed,
                                  problem));
+}
+
+// An optional file as later tools will write them: the generation id, then
+// contents that are sound when they read "ok".
+bool ExtraRecordedId(const fs::path& path, std::string& id)
+{
+    id = Read(path).substr(0, 16);
+    return id.size() == 16;
+}
+
+void ValidateExtra(const fs::path&, const fs::path& path, std::vector<std::string>& problems)
+{
+    if (Read(path).substr(16) != "ok")
+        problems.push_back("extra.bin: contents not ok");
+}
+
+constexpr OptionalFileKind kExtra{"extra.bin", ExtraRecordedId, ValidateExtra};
+
+bool AddExtra(const fs::path& data, const std::string& contents, std::string& error)
+{
+    fileio::FolderLock lock;
+    DataFolderSwitch change;
+    if (!lock.Acquire(data, error) || !change.PrepareAddition(data, error))
+        return false;
+    std::ofstream(change.TemporaryPath("extra.bin"), std::ios::binary) << change.Id() << contents;
+    return change.Switch({"extra.bin"}, error);
+}
+
+struct OptionalFindings {
+    std::vector<std::string> problems, notes;
+};
+
+OptionalFindings CheckExtra(const fs::path& data)
+{
+    OptionalFindings found;
+    CheckOptionalFiles(data, std::span(&kExtra, 1), found.problems, found.notes);
+    return found;
+}
+
+TEST_F(DataFolderGeneration, OptionalFilesJoinTheGenerationAndAreValidatedWhileItLasts)
+{
+    std::string error;
+    ASSERT_TRUE(AddExtra(data.path(), "ok", error)) << error;
+    std::string marker, problem;
+    EXPECT_TRUE(CheckFolderGeneration(data.path(), marker, problem)) << problem;
+    EXPECT_NE(marker.find("file Index-fl.h "), std::string::npos) << marker;  // the build's files are kept
+    EXPECT_NE(marker.find("file extra.bin 18\n"), std::string::npos) << marker;
+    EXPECT_TRUE(FindWriteLeftovers(data.path()).empty());
+    EXPECT_TRUE(CheckExtra(data.path()).problems.empty());
+    EXPECT_TRUE(CheckExtra(data.path()).notes.empty());
+    EXPECT_EQ(Tool(data.path(), {"check"}).code, 0);
+
+    // Replaced by a damaged one of the same generation: readers would use it.
+    ASSERT_TRUE(AddExtra(data.path(), "damaged", error)) << error;
+    EXPECT_EQ(CheckExtra(data.path()).problems, std::vector<std::string>{"extra.bin: contents not ok"});
+    EXPECT_EQ(Tool(data.path(), {"search", "--raw", "時習"}).out, "0\t1\n1\t1\n");
+
+    // A new build makes it another generation's: ignored and named, not damage.
+    ASSERT_EQ(Rebuild(newSource.path()).code, 0);
+    const OptionalFindings stale = CheckExtra(data.path());
+    EXPECT_TRUE(stale.problems.empty());
+    ASSERT_EQ(stale.notes.size(), 1u);
+    EXPECT_NE(stale.notes[0].find("extra.bin: made for generation"), std::string::npos) << stale.notes[0];
+    EXPECT_EQ(Tool(data.path(), {"check"}).code, 0);
+
+    // Without a marker nothing could tell whose an added file is.
+    fs::remove(data / "vesk-generation");
+    EXPECT_FALSE(AddExtra(data.path(), "ok", error));
+    EXPECT_NE(error.find("vesk-generation: missing"), std::string::npos) << error;
 }
 
 } // namespace

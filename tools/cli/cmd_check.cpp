@@ -5,6 +5,7 @@
 #include "common/options.h"
 #include "datafolder/data_folder_switch.h"
 #include "datafolder/folder_generation.h"
+#include "datafolder/optional_files.h"
 #include "engine/index_check.h"
 #include "engine/variant_table_check.h"
 #include "pane/model/contents_model.h"
@@ -67,6 +68,12 @@ int RunCheck(const std::filesystem::path& data, const Arguments& args)
     // and the next build removes them, but they are not damage.
     for (const std::string& leftover : FindWriteLeftovers(data))
         std::printf("%s: left over from an interrupted build (the next build removes it)\n", leftover.c_str());
+    // An optional file of another generation is ignored by readers: named,
+    // not damage. One that readers use is validated like the rest.
+    std::vector<std::string> ignoredOptional;
+    CheckOptionalFiles(data, KnownOptionalFiles(), problems, ignoredOptional);
+    for (const std::string& note : ignoredOptional)
+        std::printf("%s\n", note.c_str());
     std::uint32_t pageCount = 0;
     CheckFileList(data, pageCount, problems);
     for (const char* base : {"Index", "Index_content", "Index_desc"})

@@ -1,5 +1,5 @@
 # Keeps the source tree's dependencies running one way:
-#   core (engine, textstore, pane/model, query, reading/model)  <-  ui  <-  pane  <-  window, reading
+#   core (engine, textstore, fileio, datafolder, pane/model, query, reading/model)  <-  ui  <-  pane  <-  window, reading
 # and the tools on the core only. Run as: cmake -DSOURCE_DIR=<repo> -P layers_check.cmake
 # Each rule names the folder, the includes it may not use, and why.
 if(NOT SOURCE_DIR)
@@ -10,6 +10,8 @@ set(core_forbidden "#include[ \t]*[<\"](Q[A-Za-z]*|Qt[A-Za-z]*/[^>\"]*|ui/[^\"]*
 set(rules
   "src/engine|${core_forbidden}|the core needs only std and POSIX"
   "src/textstore|${core_forbidden}|the core needs only std and POSIX"
+  "src/fileio|${core_forbidden}|the core needs only std and POSIX"
+  "src/datafolder|${core_forbidden}|the core needs only std and POSIX"
   "src/pane/model|${core_forbidden}|the core needs only std and POSIX"
   "src/query|${core_forbidden}|the core needs only std and POSIX"
   "src/reading/model|${core_forbidden}|the core needs only std and POSIX"

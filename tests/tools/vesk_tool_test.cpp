@@ -176,6 +176,63 @@ TEST_F(VeskTool, ExitCodesFollowTheContract)
     }
 }
 
+// Bytes that are not UTF-8 are rejected before anything is searched or
+// marked, by every command that takes a keyword; render otherwise marks
+// whatever it is given (an ASCII or empty keyword included).
+TEST_F(VeskTool, KeywordsThatAreNotUtf8AreRejected)
+{
+    const char* const bad[] = {
+        "\xB0\xA1",         // GB18030
+        "\x8A\xBF",         // Shift-JIS
+        "\xE5\xAD",         // a cut sequence
+        "學\xE5\xAD",       // cut after a valid character
+        "\xC0\xAF",         // overlong
+        "\xED\xA0\x80",     // a surrogate
+        "\xF4\x90\x80\x80", // above U+10FFFF
+    };
+    const fs::path err = fs::path(Data()).parent_path() / "keyword-stderr";
+    for (const char* keyword : bad) {
+        SCOPED_TRACE(test::ShellQuote(keyword));
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"search", "學", keyword}, {"search", "--or", "--raw", keyword},
+              {"render", "--id", "0", keyword}}) {
+            const std::string command = ShellQuote((fs::path(VESK_BIN_DIR) / "vesk-tool").string()) + " " + args[0] +
+                                        " --data " + ShellQuote(Data().string()) + " " + [&] {
+                                            std::string rest;
+                                            for (std::size_t i = 1; i < args.size(); ++i)
+                                                rest += ShellQuote(args[i]) + " ";
+                                            return rest;
+                                        }() + "2>" + ShellQuote(err.string());
+            const RunResult result = test::RunCommand(command);
+            EXPECT_EQ(result.code, 3) << args[0];
+            EXPECT_EQ(result.out, "");
+            std::ifstream in(err);
+            std::string line;
+            std::getline(in, line);
+            EXPECT_NE(line.find("not valid UTF-8"), std::string::npos) << line;
+        }
+    }
+    fs::remove(err);
+    EXPECT_FALSE(RunTool(Data(), {"render", "--id", "0", "abc"}).out.empty());
+    EXPECT_EQ(RunTool(Data(), {"render", "--id", "0", ""}).code, 0); // no keyword: no page, as before
+}
+
+// A page whose entry lies outside the page store cannot be read: render
+// answers as page does.
+TEST_F(VeskTool, AnUnreadablePageIsNotFoundByPageAndRender)
+{
+    test::TempDir copy;
+    fs::copy(Data(), copy.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    {
+        std::fstream f(copy.path() / "Index-fl.h", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(268 + 2 * 108 + 100); // the end field of entry 2 (names of 100 bytes)
+        f.write("\xFF\xFF\xFF\x7F", 4);
+    }
+    EXPECT_EQ(RunTool(copy.path(), {"page", "--id", "2"}).code, 5);
+    EXPECT_EQ(RunTool(copy.path(), {"render", "--id", "2", "學"}).code, 5);
+    EXPECT_EQ(RunTool(copy.path(), {"render", "--id", "1", "學"}).code, 0);
+}
+
 TEST_F(VeskTool, CheckNamesDamage)
 {
     struct Case {

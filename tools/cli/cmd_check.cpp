@@ -3,6 +3,7 @@
 // what is damaged.
 #include "cli/commands.h"
 #include "common/options.h"
+#include "common/standard_output.h"
 #include "datafolder/data_folder_switch.h"
 #include "datafolder/folder_generation.h"
 #include "engine/index_check.h"
@@ -74,9 +75,9 @@ int RunCheck(const std::filesystem::path& data, const Arguments& args)
     CheckContents(data, pageCount, problems);
     CheckVariantTable(data, problems);
     for (const std::string& problem : problems)
-        std::printf("%s\n", problem.c_str());
+        Out().Print("%s\n", problem.c_str());
     if (problems.empty()) {
-        std::printf("sound: %u pages, three index variants, contents, variant table\n", pageCount);
+        Out().Print("sound: %u pages, three index variants, contents, variant table\n", pageCount);
         return kExitOk;
     }
     return kExitDamaged;

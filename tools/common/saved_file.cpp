@@ -50,6 +50,15 @@ bool WriteInPlace(const fs::path& path, const fs::path& target, std::string_view
     return true;
 }
 
+// Names of devices and of a process's open files (/dev/stdout, /dev/fd/3,
+// /proc/self/fd/1) stand for what they lead to, even a regular file a shell
+// opened: they are written in place.
+bool IsSystemName(const fs::path& path)
+{
+    const std::string text = path.lexically_normal().string();
+    return text.starts_with("/dev/") || text.starts_with("/proc/");
+}
+
 mode_t NewFileMode()
 {
     const mode_t mask = ::umask(0);
@@ -96,25 +105,31 @@ bool WriteBesideAndRename(const fs::path& path, const fs::path& target, mode_t m
 
 bool SaveFile(const fs::path& path, std::string_view bytes, std::string& error)
 {
-    fs::path target = path;
     struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        std::error_code ec;
-        target = fs::weakly_canonical(path, ec);
-        if (ec)
-            return Fail(path, ec.value(), error);
-    }
-    if (::stat(target.c_str(), &st) != 0) {
+    struct stat link {};
+    const bool isLink = ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+    if (::stat(path.c_str(), &st) != 0) { // nothing there, or a link to nothing
         if (errno != ENOENT)
             return Fail(path, errno, error);
+        std::error_code ec;
+        const fs::path target = isLink ? fs::weakly_canonical(path, ec) : path;
+        if (ec)
+            return Fail(path, ec.value(), error);
         return WriteBesideAndRename(path, target, NewFileMode(), bytes, error);
     }
     if (S_ISDIR(st.st_mode))
         return Fail(path, EISDIR, error);
-    if (!S_ISREG(st.st_mode))
-        return WriteInPlace(path, target, bytes, error);
-    if (::access(target.c_str(), W_OK) != 0) // a file its owner keeps from writing stays as it is
+    if (!S_ISREG(st.st_mode) || IsSystemName(path)) // through a link too: /dev/stdout stays what it is
+        return WriteInPlace(path, path, bytes, error);
+    if (::access(path.c_str(), W_OK) != 0) // a file its owner keeps from writing stays as it is
         return Fail(path, errno, error);
+    fs::path target = path;
+    if (isLink) {
+        std::error_code ec;
+        target = fs::canonical(path, ec);
+        if (ec)
+            return Fail(path, ec.value(), error);
+    }
     return WriteBesideAndRename(path, target, st.st_mode & 07777, bytes, error);
 }
 

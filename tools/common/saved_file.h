@@ -12,8 +12,8 @@ namespace vesk::tool {
 // either the old file or the complete new one; the new file keeps the old
 // one's permission bits. A symbolic link is followed: the file it names is
 // replaced and the link stays. Anything else that exists under the name (a
-// device such as /dev/null, a FIFO) is written in place, never replaced; a
-// folder is refused. False with error set ("cannot write PATH: REASON") on
+// device such as /dev/null, a FIFO), and any name under /dev or /proc
+// (/dev/stdout), is written in place, never replaced; a folder is refused. False with error set ("cannot write PATH: REASON") on
 // any failure; the temporary file is then removed.
 bool SaveFile(const std::filesystem::path& path, std::string_view bytes, std::string& error);
 

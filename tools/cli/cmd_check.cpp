@@ -35,7 +35,7 @@ int RunCheck(const std::filesystem::path& data, const Arguments& args)
     // Leftovers of an interrupted build change no answer: they are named,
     // and the next build removes them, but they are not damage.
     for (const std::string& leftover : FindWriteLeftovers(data))
-        std::printf("%s: left over from an interrupted build (the next build removes it)\n", leftover.c_str());
+        Out().Print("%s: left over from an interrupted build (the next build removes it)\n", leftover.c_str());
     std::uint32_t pageCount = 0;
     CheckFileList(data, pageCount, problems);
     for (const char* base : {"Index", "Index_content", "Index_desc"})

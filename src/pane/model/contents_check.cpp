@@ -151,8 +151,10 @@ bool CheckContentsFile(const std::filesystem::path& folder, const CFileList* lis
     }
     if (!contents.m_strProblem.empty())
         problems.push_back(contents.m_strProblem);
-    if (contents.m_nRecordCount == 1)
+    if (contents.m_nRecordCount == 1) { // nothing to cross-check: one line says it all
         problems.push_back("kav.dir: no records");
+        return false;
+    }
     CheckLevels(contents, problems);
     CheckRanges(contents, pageCount, problems);
     if (list)

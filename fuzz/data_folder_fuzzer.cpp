@@ -2,7 +2,8 @@
 // type, the page store, the contents and the variant table are written to a
 // scratch folder, then opened and used the way the reader and vesk-tool use
 // them: searches with "and" and "or", hit pages of the pages found, pages by
-// number from the contents records, and the full check walk.
+// number from the contents records, and the full check walk (page store,
+// index files, contents against the page store, variant table).
 //
 // The folder is kept from input to input and holds exactly the files of the
 // current one: a file is written only when the part it comes from changed
@@ -15,7 +16,9 @@
 #include "engine/index.h"
 #include "engine/index_check.h"
 #include "engine/variant_table_check.h"
+#include "pane/model/contents_check.h"
 #include "pane/model/contents_model.h"
+#include "textstore/file_list.h"
 #include "textstore/file_list_check.h"
 #include "textstore/utf8_decode.h"
 
@@ -166,7 +169,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::uint32_t pageCount = 0;
     CheckFileList(folder.path(), pageCount, problems);
     CheckIndexFiles(folder.path(), base, pageCount, problems);
-    const std::size_t before = problems.size();
+    CFileList list;
+    std::size_t before = problems.size();
+    const bool soundContents =
+        CheckContentsFile(folder.path(), list.Open(folder.path(), "Index") ? &list : nullptr, pageCount, problems);
+    Require(soundContents == (problems.size() == before), "the contents check is sound exactly when it names nothing");
+    before = problems.size();
     const bool soundTable = CheckVariantTable(folder.path(), problems);
     Require(soundTable == (problems.size() == before), "the variant table check is sound exactly when it names nothing");
     return 0;

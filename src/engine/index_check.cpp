@@ -68,7 +68,23 @@ bool CheckPositions(PostingCursor& cursor, const StreamCheck& check)
     return true;
 }
 
-bool CheckStream(const PostingTables& tables, std::uint32_t pageCount, const StreamCheck& check)
+// After the record of the last page, a record of a later page must not
+// follow: the builder pads a stream's last block with zeros (which read as a
+// page delta of 0, no record) and links nothing after it. A last-page entry
+// set too low would otherwise end every search of the key early.
+void CheckStreamEnd(const PostingCursor& atEnd, std::uint32_t pageCount, const StreamCheck& check)
+{
+    PostingCursor next = atEnd;
+    const std::uint64_t offset = next.Stream().FileOffset();
+    if (!next.ReadPageHeader() || next.Page() >= pageCount || next.Remaining() == 0 || next.CountPositions() == 0)
+        return;
+    check.Report(offset, "the stream goes on past its last-page entry " + std::to_string(atEnd.Page()) +
+                             ": a record of page " + std::to_string(next.Page()) + " follows");
+}
+
+// Walks the stream to its last page; lastBlock is then the block it ends in.
+bool CheckStream(const PostingTables& tables, std::uint32_t pageCount, const StreamCheck& check,
+                 std::uint32_t& lastBlock)
 {
     const std::uint32_t key = check.key;
     PostingCursor cursor(tables.data, tables.links, static_cast<std::uint32_t>(tables.firstBlocks[key]));
@@ -84,10 +100,59 @@ bool CheckStream(const PostingTables& tables, std::uint32_t pageCount, const Str
                                 "stream passes its last page " + std::to_string(lastPage));
         if (!CheckPositions(cursor, check))
             return false;
-        if (cursor.Page() == lastPage)
+        if (cursor.Page() == lastPage) {
+            CheckStreamEnd(cursor, pageCount, check);
+            lastBlock = cursor.Stream().Block();
             return true;
+        }
     }
 }
+
+// Which key's stream runs through each block of the posting data: every
+// block belongs to exactly one stream, so a first block or a link that leads
+// into another key's stream, or a stream cut short by its last-page entry
+// (leaving blocks no stream reaches), shows up here.
+class BlockOwners {
+public:
+    explicit BlockOwners(std::size_t blocks) : m_owner(blocks, kNone) {}
+
+    // Marks the chain of a sound stream from first to last; names the first
+    // block another key's stream has already passed through.
+    void Claim(const PostingTables& tables, std::uint32_t first, std::uint32_t last, const StreamCheck& check)
+    {
+        std::uint32_t block = first;
+        for (std::size_t hops = 0; hops <= m_owner.size() && block < m_owner.size(); ++hops) {
+            if (m_owner[block] != kNone && m_owner[block] != check.key) {
+                check.Report(std::uint64_t{block} * kPostingBlockSize,
+                             "block " + std::to_string(block) + " is also in the stream of key " +
+                                 std::to_string(m_owner[block]));
+                return;
+            }
+            m_owner[block] = check.key;
+            if (block == last || block >= tables.links.size())
+                return;
+            block = tables.links[block];
+        }
+    }
+
+    // Names the blocks no stream passed through.
+    void ReportUnclaimed(const std::string& file, std::vector<std::string>& problems) const
+    {
+        std::size_t count = 0, firstFree = 0;
+        for (std::size_t b = 0; b < m_owner.size(); ++b) {
+            if (m_owner[b] == kNone && count++ == 0)
+                firstFree = b;
+        }
+        if (count > 0)
+            problems.push_back(file + ": offset " + std::to_string(firstFree * kPostingBlockSize) + ": " +
+                               std::to_string(count) + " block(s) in no key's stream, the first block " +
+                               std::to_string(firstFree));
+    }
+
+private:
+    static constexpr std::uint32_t kNone = UINT32_MAX;
+    std::vector<std::uint32_t> m_owner;
+};
 
 } // namespace
 
@@ -135,6 +200,8 @@ bool CheckIndexFiles(const std::filesystem::path& folder, std::string_view base,
                                {lastPages.get(), kIndexKeys},
                                {links.get(), linkCount}};
     const std::uint64_t blocks = (data.Bytes().size() + kPostingBlockSize - 1) / kPostingBlockSize;
+    BlockOwners owners(static_cast<std::size_t>(blocks));
+    bool anyStream = false, streamsWhole = true;
     for (std::uint32_t key = 0; key < kIndexKeys; ++key) {
         if (key % kUnusedRun == 0 && IsUnusedRun({firstBlocks.get() + key, kIndexKeys - key})) {
             key += kUnusedRun - 1;
@@ -147,14 +214,25 @@ bool CheckIndexFiles(const std::filesystem::path& folder, std::string_view base,
         if (first < -1 || static_cast<std::uint64_t>(first) >= blocks) {
             check.Report(static_cast<std::uint64_t>(key) * 4, "first block " + std::to_string(first) +
                                                                   " outside the posting data (" + dirName + ")");
+            streamsWhole = false;
             continue;
         }
         if (key >= static_cast<std::uint32_t>(kCharacterSlots) && key < kFirstVariantKey) {
             check.Report(static_cast<std::uint64_t>(key) * 4, "postings under an unused key (" + dirName + ")");
+            streamsWhole = false;
             continue;
         }
-        CheckStream(tables, pageCount, check);
+        std::uint32_t lastBlock = 0;
+        if (CheckStream(tables, pageCount, check, lastBlock))
+            owners.Claim(tables, static_cast<std::uint32_t>(first), lastBlock, check);
+        else
+            streamsWhole = false;
+        anyStream = true;
     }
+    // A folder without any postings holds one empty block; blocks are
+    // accounted for only when every stream could be walked to its end.
+    if (anyStream && streamsWhole)
+        owners.ReportUnclaimed(dataName, problems);
     return problems.size() == before;
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 // A full walk of the page store's directory, for `vesk-tool check`: every
-// entry must locate its bytes inside the content file.
+// entry must locate its bytes inside the content file, each page must start
+// where the page before it ends (the first at 0, the last ending at the end
+// of the content file), and the header's page count must be the number of
+// entries.
 #include <cstdint>
 #include <filesystem>
 #include <string>

@@ -177,7 +177,7 @@ TEST_F(RenderTool, ExitCodes)
         {{"render", "--data", data, "--id", "0"}, 2},
         {{"render", "--data", data, "--id", "x", "學"}, 2},
         {{"render", "--data", data, "--id", "0", "--target", "notes", "學"}, 2},
-        {{"render", "--data", data, "--id", "0", "-o", (*s_dir / "no" / "such.html").string(), "學"}, 2},
+        {{"render", "--data", data, "--id", "0", "-o", (*s_dir / "no" / "such.html").string(), "學"}, 6},
         {{"render", "--data", missing, "--id", "0", "學"}, 4},
     };
     for (const auto& c : cases)

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <sys/wait.h>
 
 namespace vesk {
@@ -176,6 +177,63 @@ TEST_F(VeskTool, ExitCodesFollowTheContract)
     }
 }
 
+// Bytes that are not UTF-8 are rejected before anything is searched or
+// marked, by every command that takes a keyword; render otherwise marks
+// whatever it is given (an ASCII or empty keyword included).
+TEST_F(VeskTool, KeywordsThatAreNotUtf8AreRejected)
+{
+    const char* const bad[] = {
+        "\xB0\xA1",         // GB18030
+        "\x8A\xBF",         // Shift-JIS
+        "\xE5\xAD",         // a cut sequence
+        "學\xE5\xAD",       // cut after a valid character
+        "\xC0\xAF",         // overlong
+        "\xED\xA0\x80",     // a surrogate
+        "\xF4\x90\x80\x80", // above U+10FFFF
+    };
+    const fs::path err = fs::path(Data()).parent_path() / "keyword-stderr";
+    for (const char* keyword : bad) {
+        SCOPED_TRACE(test::ShellQuote(keyword));
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"search", "學", keyword}, {"search", "--or", "--raw", keyword},
+              {"render", "--id", "0", keyword}}) {
+            const std::string command = ShellQuote((fs::path(VESK_BIN_DIR) / "vesk-tool").string()) + " " + args[0] +
+                                        " --data " + ShellQuote(Data().string()) + " " + [&] {
+                                            std::string rest;
+                                            for (std::size_t i = 1; i < args.size(); ++i)
+                                                rest += ShellQuote(args[i]) + " ";
+                                            return rest;
+                                        }() + "2>" + ShellQuote(err.string());
+            const RunResult result = test::RunCommand(command);
+            EXPECT_EQ(result.code, 3) << args[0];
+            EXPECT_EQ(result.out, "");
+            std::ifstream in(err);
+            std::string line;
+            std::getline(in, line);
+            EXPECT_NE(line.find("not valid UTF-8"), std::string::npos) << line;
+        }
+    }
+    fs::remove(err);
+    EXPECT_FALSE(RunTool(Data(), {"render", "--id", "0", "abc"}).out.empty());
+    EXPECT_EQ(RunTool(Data(), {"render", "--id", "0", ""}).code, 0); // no keyword: no page, as before
+}
+
+// A page whose entry lies outside the page store cannot be read: render
+// answers as page does.
+TEST_F(VeskTool, AnUnreadablePageIsNotFoundByPageAndRender)
+{
+    test::TempDir copy;
+    fs::copy(Data(), copy.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    {
+        std::fstream f(copy.path() / "Index-fl.h", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(268 + 2 * 108 + 100); // the end field of entry 2 (names of 100 bytes)
+        f.write("\xFF\xFF\xFF\x7F", 4);
+    }
+    EXPECT_EQ(RunTool(copy.path(), {"page", "--id", "2"}).code, 5);
+    EXPECT_EQ(RunTool(copy.path(), {"render", "--id", "2", "學"}).code, 5);
+    EXPECT_EQ(RunTool(copy.path(), {"render", "--id", "1", "學"}).code, 0);
+}
+
 TEST_F(VeskTool, CheckNamesDamage)
 {
     struct Case {
@@ -208,6 +266,93 @@ TEST_F(VeskTool, CheckNamesDamage)
         EXPECT_EQ(result.code, 1);
         EXPECT_NE(result.out.find(c.named), std::string::npos) << result.out;
     }
+}
+
+std::uint32_t ReadU32(const fs::path& file, std::uint64_t offset)
+{
+    std::ifstream in(file, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(offset));
+    unsigned char b[4] = {};
+    in.read(reinterpret_cast<char*>(b), 4);
+    return b[0] | b[1] << 8 | b[2] << 16 | static_cast<std::uint32_t>(b[3]) << 24;
+}
+
+void WriteAt(const fs::path& file, std::uint64_t offset, std::string_view bytes)
+{
+    std::fstream f(file, std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(static_cast<std::streamoff>(offset));
+    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteU32(const fs::path& file, std::uint64_t offset, std::uint32_t value)
+{
+    const char bytes[4] = {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
+                           static_cast<char>(value >> 24)};
+    WriteAt(file, offset, {bytes, 4});
+}
+
+// Damage that every reader takes at face value, so that it changes answers
+// instead of failing: only the tables checked against each other and
+// against the streams reveal it.
+TEST_F(VeskTool, CheckCrossChecksTheTables)
+{
+    constexpr std::uint64_t kEntry = 108;          // name width 100 + end + length
+    constexpr std::uint64_t kFirstEntry = 268;
+    constexpr std::uint64_t kLastPages = 1000000;  // the last-page table of a posting directory
+    const auto slot = [](char32_t c) { return static_cast<std::uint64_t>(c - 0x3400); };
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> damage;
+        const char* named;
+    };
+    const Case cases[] = {
+        {"kav.dir empty", [](const fs::path& d) { fs::resize_file(d / "kav.dir", 0); }, "kav.dir: no records"},
+        {"kav.dir cut at a record boundary", [](const fs::path& d) { fs::resize_file(d / "kav.dir", 216 * 6); },
+         "kav.dir: the volumes cover pages 1 .. 4, but the page store has 6 pages"},
+        {"kav.dir a folder",
+         [](const fs::path& d) {
+             fs::remove(d / "kav.dir");
+             fs::create_directory(d / "kav.dir");
+         },
+         "kav.dir: not a regular file"},
+        {"a page starting inside the page before it",
+         [&](const fs::path& d) {
+             const fs::path dir = d / "Index-fl.h";
+             WriteU32(dir, kFirstEntry + kEntry + 100, ReadU32(dir, kFirstEntry + kEntry + 100) - 3);
+         },
+         "Index-fl.h: entry 1: offset 376: end "},
+        {"a stored name whose number is not its place",
+         [&](const fs::path& d) { WriteAt(d / "Index-fl.h", kFirstEntry + kEntry + 6, "3"); },
+         "Index-fl.h: entry 1: name \"v1\\0003.htm\" carries page 3, but kav.dir record 3: offset 432 makes it page 2"},
+        {"a header page count that is not the entries'", [](const fs::path& d) { WriteU32(d / "Index-fl.h", 0, 7); },
+         "Index-fl.h: header: page count 7, but the directory has 6 entries"},
+        {"a last-page entry before the stream's last page",
+         [&](const fs::path& d) { WriteU32(d / "Index-idx.h", kLastPages + 4 * slot(U'學'), 1); },
+         "the stream goes on past its last-page entry 1: a record of page 3 follows"},
+        {"a first block in another key's stream",
+         [&](const fs::path& d) {
+             // 也 occurs on page 4 only, the last page of 學 too.
+             const fs::path dir = d / "Index-idx.h";
+             WriteU32(dir, 4 * slot(U'學'), ReadU32(dir, 4 * slot(U'也')));
+         },
+         "is also in the stream of key"},
+        {"a contents level that jumps",
+         [](const fs::path& d) { WriteU32(d / "kav.dir", 5 * 216 + 200, 3); }, // the work 詩經 made a volume
+         "kav.dir record 6: offset 1080: level 3 follows level 1"},
+        {"a work whose range is not its volumes'",
+         [](const fs::path& d) { WriteU32(d / "kav.dir", 1 * 216 + 208, 3); },
+         "kav.dir record 2: offset 216: docID 1, docNo 3, first page 1, but its volumes span docID 1, docNo 4"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir copy;
+        fs::copy(Data(), copy.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        c.damage(copy.path());
+        const RunResult result = RunTool(copy.path(), {"check"});
+        EXPECT_EQ(result.code, 1);
+        EXPECT_NE(result.out.find(c.named), std::string::npos) << result.out;
+    }
+    EXPECT_EQ(RunTool(Data(), {"check"}).code, 0);
 }
 
 } // namespace

@@ -96,7 +96,9 @@ bool WritePages(const SourceCorpus& corpus, PageStoreWriter& store, Layers& laye
                 !layers.whole.AddPage(pageId, positions.whole, problem) ||
                 !layers.main.AddPage(pageId, positions.main, problem) ||
                 !layers.notes.AddPage(pageId, positions.annotations, problem)) {
-                error = where + ": " + problem;
+                // A full disk is the output's fault, not the page's: the
+                // line then names only the file that could not be written.
+                error = store.OutputFailed() ? problem : where + ": " + problem;
                 return false;
             }
             if (progress && (pageId % 256 == 0))

@@ -10,6 +10,7 @@
 #include "fileio/folder_lock.h"
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -121,6 +122,9 @@ int Fail(const std::string& error)
 
 int Build(int argc, char** argv)
 {
+    // A file-size limit then fails a write with EFBIG, which names the file
+    // and exits with 1, instead of ending the build by a signal.
+    std::signal(SIGXFSZ, SIG_IGN);
     Arguments args;
     std::string problem;
     if (!ParseArguments(argc, argv, args, problem) || !PrepareOutput(args, problem))

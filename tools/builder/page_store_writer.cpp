@@ -49,8 +49,10 @@ bool PageStoreWriter::AddPage(std::string_view name, std::string_view bytes, std
     std::ranges::transform(bytes, m_scrambled.begin(), [](char c) {
         return static_cast<std::uint8_t>(static_cast<std::uint8_t>(c) ^ kContentKey);
     });
-    if (!m_content.Append(m_scrambled, error))
+    if (!m_content.Append(m_scrambled, error)) {
+        m_outputFailed = true;
         return false;
+    }
     m_end += bytes.size();
 
     const std::size_t at = m_entries.size();

@@ -28,8 +28,10 @@ public:
     PageStoreWriter(OutputFile& directory, OutputFile& content);
 
     // Adds the next page. False with an error when the name does not fit the
-    // name field or the content would reach 2 GiB.
+    // name field or the content would reach 2 GiB (faults of the page), or
+    // when the content file cannot be written (then OutputFailed is true).
     bool AddPage(std::string_view name, std::string_view bytes, std::string& error);
+    bool OutputFailed() const { return m_outputFailed; }
     // Writes the directory (the header value is the number of pages added).
     bool Finish(std::string& error);
 
@@ -40,6 +42,7 @@ private:
     std::vector<std::uint8_t> m_scrambled;
     std::uint32_t m_pages = 0;
     std::uint64_t m_end = 0;
+    bool m_outputFailed = false;
 };
 
 } // namespace vesk::build

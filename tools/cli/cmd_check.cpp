@@ -1,14 +1,15 @@
 // vesk-tool check: walks every posting stream of the three index variants,
-// every page-store entry, the contents file and the variant table, and names
-// what is damaged.
+// every page-store entry, the contents file and the variant table, checks
+// each against the others, and names what is damaged.
 #include "cli/commands.h"
 #include "common/options.h"
+#include "common/standard_output.h"
 #include "datafolder/data_folder_switch.h"
 #include "datafolder/folder_generation.h"
 #include "datafolder/optional_files.h"
 #include "engine/index_check.h"
 #include "engine/variant_table_check.h"
-#include "pane/model/contents_model.h"
+#include "pane/model/contents_check.h"
 #include "textstore/file_list.h"
 #include "textstore/file_list_check.h"
 
@@ -16,38 +17,6 @@
 #include <system_error>
 
 namespace vesk::tool {
-namespace {
-
-void CheckContents(const std::filesystem::path& data, std::uint32_t pageCount, std::vector<std::string>& problems)
-{
-    ContentsModel contents;
-    if (!contents.LoadContents(data)) {
-        problems.push_back("kav.dir: cannot be opened");
-        return;
-    }
-    if (!contents.m_strProblem.empty())
-        problems.push_back(contents.m_strProblem);
-    CFileList list;
-    const bool listOpen = list.Open(data, "Index");
-    for (std::int32_t slot = 1; slot < contents.m_nRecordCount; ++slot) {
-        const ContentsRecordTag& r = contents.Record(static_cast<std::size_t>(slot));
-        const std::string where = "kav.dir record " + std::to_string(slot) + ": offset " +
-                                  std::to_string((slot - 1) * static_cast<std::int64_t>(kContentsRecordSize));
-        if (r.docID < 1 || r.docNo < 0 ||
-            static_cast<std::uint64_t>(r.docID) - 1 + static_cast<std::uint64_t>(r.docNo) > pageCount) {
-            problems.push_back(where + ": pages " + std::to_string(r.docID) + " + " + std::to_string(r.docNo) +
-                               " outside the page store (" + std::to_string(pageCount) + " pages)");
-            continue;
-        }
-        std::int32_t found = 0;
-        if (listOpen && r.level == 3 && r.docNo > 0 &&
-            (!list.FindRecordByNumber(r.docID - 1, r.curFileName, found) || found != r.docID - 1))
-            problems.push_back(where + ": first page " + std::to_string(r.curFileName) + " is not page " +
-                               std::to_string(r.docID - 1) + " of the page store");
-    }
-}
-
-} // namespace
 
 int RunCheck(const std::filesystem::path& data, const Arguments& args)
 {
@@ -67,23 +36,24 @@ int RunCheck(const std::filesystem::path& data, const Arguments& args)
     // Leftovers of an interrupted build change no answer: they are named,
     // and the next build removes them, but they are not damage.
     for (const std::string& leftover : FindWriteLeftovers(data))
-        std::printf("%s: left over from an interrupted build (the next build removes it)\n", leftover.c_str());
+        Out().Print("%s: left over from an interrupted build (the next build removes it)\n", leftover.c_str());
     // An optional file of another generation is ignored by readers: named,
     // not damage. One that readers use is validated like the rest.
     std::vector<std::string> ignoredOptional;
     CheckOptionalFiles(data, KnownOptionalFiles(), problems, ignoredOptional);
     for (const std::string& note : ignoredOptional)
-        std::printf("%s\n", note.c_str());
+        Out().Print("%s\n", note.c_str());
     std::uint32_t pageCount = 0;
     CheckFileList(data, pageCount, problems);
     for (const char* base : {"Index", "Index_content", "Index_desc"})
         CheckIndexFiles(data, base, pageCount, problems);
-    CheckContents(data, pageCount, problems);
+    CFileList list;
+    CheckContentsFile(data, list.Open(data, "Index") ? &list : nullptr, pageCount, problems);
     CheckVariantTable(data, problems);
     for (const std::string& problem : problems)
-        std::printf("%s\n", problem.c_str());
+        Out().Print("%s\n", problem.c_str());
     if (problems.empty()) {
-        std::printf("sound: %u pages, three index variants, contents, variant table\n", pageCount);
+        Out().Print("sound: %u pages, three index variants, contents, variant table\n", pageCount);
         return kExitOk;
     }
     return kExitDamaged;

@@ -1,6 +1,7 @@
 // vesk-tool contents: the listing of the contents records.
 #include "cli/commands.h"
 #include "common/options.h"
+#include "common/standard_output.h"
 #include "pane/model/contents_model.h"
 
 #include <cstdio>
@@ -17,7 +18,7 @@ int RunContents(const std::filesystem::path& data, const Arguments& args)
     if (!contents.LoadContents(data))
         return kExitNoData;
     const std::string listing = contents.Listing();
-    std::fwrite(listing.data(), 1, listing.size(), stdout);
+    Out().Write(listing);
     return kExitOk;
 }
 

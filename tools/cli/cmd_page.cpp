@@ -2,6 +2,7 @@
 // the reader finds it, by contents record and page number.
 #include "cli/commands.h"
 #include "common/options.h"
+#include "common/standard_output.h"
 #include "engine/report.h"
 #include "pane/model/contents_model.h"
 #include "textstore/file_list.h"
@@ -72,7 +73,7 @@ int RunPage(const std::filesystem::path& data, const Arguments& args)
     std::string page;
     if (!list.ReadRecord(pageId, page))
         return NoSuchPage("page " + std::to_string(pageId) + " cannot be read");
-    std::fwrite(page.data(), 1, page.size(), stdout);
+    Out().Write(page);
     return kExitOk;
 }
 

@@ -1,18 +1,19 @@
 // vesk-tool render: the hit page of one page, as the search pane shows it
 // after a search: the keyword's terms separated by U+3000, marked in the
 // page's text cell for the chosen layer, optionally with variant spellings.
-// The page goes to FILE (-o) or standard output; the anchor count to
-// standard output as a bare number with -o, else to standard error as
-// "anchors: N".
+// The page goes to FILE (-o, saved whole or not at all) or standard output;
+// the anchor count to standard output as a bare number with -o, else to
+// standard error as "anchors: N".
 #include "cli/commands.h"
 #include "common/options.h"
+#include "common/saved_file.h"
+#include "common/standard_output.h"
 #include "engine/index.h"
 #include "textstore/hit_page.h"
 #include "textstore/utf8_decode.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 
 namespace vesk::tool {
 namespace {
@@ -89,14 +90,6 @@ std::u16string KeptKeyword(const std::vector<std::string>& words)
     return keyword;
 }
 
-bool WriteFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
-}
-
 } // namespace
 
 int RunRender(const std::filesystem::path& data, const Arguments& args)
@@ -107,6 +100,12 @@ int RunRender(const std::filesystem::path& data, const Arguments& args)
     std::uint64_t pageId = 0;
     if (!ParseNumber(options.id, pageId))
         return RenderUsage("page identifiers are decimal numbers");
+    for (const std::string& word : options.words) {
+        if (const auto at = FirstInvalidUtf8(word)) {
+            std::fprintf(stderr, "vesk-tool render: %s\n", InvalidUtf8Reason(word, *at).c_str());
+            return kExitRejected;
+        }
+    }
 
     CIndex index;
     if (!index.Open(data, "Index", options.indexType))
@@ -120,21 +119,22 @@ int RunRender(const std::filesystem::path& data, const Arguments& args)
     if (!index.GetRecordLength(id, length)) {
         std::fprintf(stderr, "vesk-tool render: page %s cannot be read: its entry lies outside the page store\n",
                      options.id.c_str());
-        return kExitDamaged;
+        return kExitNotFound;
     }
     std::string page;
     const std::int32_t anchors =
         index.RenderHitPage(id, page, KeptKeyword(options.words), options.target, options.useVariants);
 
     if (options.outputPath.empty()) {
-        std::fwrite(page.data(), 1, page.size(), stdout);
+        Out().Write(page);
         std::fprintf(stderr, "anchors: %d\n", anchors);
     } else {
-        if (!WriteFile(options.outputPath, page)) {
-            std::fprintf(stderr, "vesk-tool render: cannot write %s\n", options.outputPath.c_str());
-            return kExitUsage;
+        std::string error;
+        if (!SaveFile(options.outputPath, page, error)) {
+            std::fprintf(stderr, "vesk-tool render: %s\n", error.c_str());
+            return kExitOutput;
         }
-        std::printf("%d\n", anchors);
+        Out().Print("%d\n", anchors);
     }
     return kExitOk;
 }

@@ -3,6 +3,7 @@
 // (or the result arrays).
 #include "cli/commands.h"
 #include "common/options.h"
+#include "common/standard_output.h"
 #include "engine/index.h"
 #include "pane/model/contents_model.h"
 #include "pane/model/results.h"
@@ -146,19 +147,19 @@ void PrintRecords(const std::vector<SearchNodeTag>& records, OutputForm form)
     for (const SearchNodeTag& r : records) {
         places += r.nCount;
         if (form == OutputForm::Json)
-            std::printf("{\"category\": %s, \"title\": %s, \"volume\": %s, \"page_no\": %u, \"count\": %u, "
+            Out().Print("{\"category\": %s, \"title\": %s, \"volume\": %s, \"page_no\": %u, \"count\": %u, "
                         "\"page_id\": %u}\n",
                         JsonString(Utf8(r.strCategory)).c_str(), JsonString(Utf8(r.strTitle)).c_str(),
                         JsonString(Utf8(r.strVolume)).c_str(), r.nPageNo, r.nCount, r.nPageID);
         else
-            std::printf("%s\t%s\t%s\t%u\t%u\t%u\n", Utf8(r.strCategory).c_str(), Utf8(r.strTitle).c_str(),
+            Out().Print("%s\t%s\t%s\t%u\t%u\t%u\n", Utf8(r.strCategory).c_str(), Utf8(r.strTitle).c_str(),
                         Utf8(r.strVolume).c_str(), r.nPageNo, r.nCount, r.nPageID);
     }
     const auto pages = static_cast<std::int32_t>(records.size());
     if (form == OutputForm::Json)
-        std::printf("{\"pages\": %d, \"places\": %d}\n", pages, static_cast<std::int32_t>(places));
+        Out().Print("{\"pages\": %d, \"places\": %d}\n", pages, static_cast<std::int32_t>(places));
     else
-        std::printf("%s\n", FormatSummary(pages, static_cast<std::int32_t>(places)).c_str());
+        Out().Print("%s\n", FormatSummary(pages, static_cast<std::int32_t>(places)).c_str());
 }
 
 // "PAGE\tCOUNT\n" per result, formatted in blocks: printf's format parsing
@@ -172,7 +173,7 @@ void PrintRawResults(std::span<const std::uint32_t> pages, std::span<const std::
     std::size_t used = 0;
     for (std::size_t i = 0; i < pages.size() && i < counts.size(); ++i) {
         if (sizeof block - used < kLineMax) {
-            std::fwrite(block, 1, used, stdout);
+            Out().Write({block, used});
             used = 0;
         }
         char* out = block + used;
@@ -182,7 +183,7 @@ void PrintRawResults(std::span<const std::uint32_t> pages, std::span<const std::
         *out++ = '\n';
         used = static_cast<std::size_t>(out - block);
     }
-    std::fwrite(block, 1, used, stdout);
+    Out().Write({block, used});
 }
 
 } // namespace
@@ -192,6 +193,10 @@ int RunSearch(const std::filesystem::path& data, const Arguments& args)
     SearchOptions options;
     if (const int code = ParseSearchOptions(args, options))
         return code;
+    if (const auto at = FirstInvalidUtf8(options.keyword)) {
+        std::fprintf(stderr, "vesk-tool search: %s\n", InvalidUtf8Reason(options.keyword, *at).c_str());
+        return kExitRejected;
+    }
     // Code-point forms and excluded terms are read, and the keyword checked,
     // before the data is opened: a refused keyword is exit 3 with any data.
     const KeywordQuery query = PrepareKeywordQuery(Utf8ToUtf16(options.keyword));

@@ -1,6 +1,7 @@
 // vesk-tool COMMAND [--data DIR] ARGS...: the command table.
 #include "cli/commands.h"
 #include "common/options.h"
+#include "common/standard_output.h"
 #include "datafolder/folder_generation.h"
 
 #include <cstdio>
@@ -49,6 +50,7 @@ int Run(int argc, char** argv)
     if (args.empty())
         return Usage();
     InstallStderrReporter();
+    TreatSignalsAsWriteErrors();
     for (const Command& command : kCommands) {
         if (args[0] == command.name) {
             args.erase(args.begin());
@@ -59,7 +61,7 @@ int Run(int argc, char** argv)
                 std::fprintf(stderr, "vesk-tool: %s\n", (data / problem).c_str());
                 return kExitNoData;
             }
-            return command.run(data, args);
+            return FinishStandardOutput("vesk-tool", command.run(data, args));
         }
     }
     std::fprintf(stderr, "vesk-tool: unknown command \"%s\"\n", args[0].c_str());

@@ -75,6 +75,14 @@ bool ParseNumber(const std::string& text, std::uint64_t& value)
     return true;
 }
 
+std::string InvalidUtf8Reason(std::string_view keyword, std::size_t at)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "keyword rejected: not valid UTF-8 (byte 0x%02X at offset %zu)",
+                  static_cast<unsigned>(static_cast<unsigned char>(keyword[at])), at);
+    return text;
+}
+
 void InstallStderrReporter()
 {
     SetReportHandler([](ReportKind, std::string_view text) {

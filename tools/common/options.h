@@ -3,6 +3,7 @@
 // the reporting hook that prints the core's messages to standard error.
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vesk::tool {
@@ -14,6 +15,7 @@ enum ExitCode : int {
     kExitRejected = 3,
     kExitNoData = 4,
     kExitNotFound = 5,
+    kExitOutput = 6, // the output could not be written (standard_output.h, saved_file.h)
 };
 
 // The folder of the running executable (the first place the data folder is
@@ -33,6 +35,10 @@ bool TakeValue(const std::vector<std::string>& args, std::size_t& i, const std::
 
 // Parses a whole non-negative decimal number.
 bool ParseNumber(const std::string& text, std::uint64_t& value);
+
+// Why a keyword is rejected when its byte at offset at starts no UTF-8
+// sequence: "keyword rejected: not valid UTF-8 (byte 0xB0 at offset 3)".
+std::string InvalidUtf8Reason(std::string_view keyword, std::size_t at);
 
 // Sends the core's messages and diagnostics to standard error.
 void InstallStderrReporter();

@@ -212,3 +212,41 @@ TEST_F(VeskTool, CheckNamesDamage)
 
 } // namespace
 } // namespace vesk
+
+namespace vesk {
+namespace {
+
+// The pair files: a damaged one is damage; one built for other index files
+// (a copy that did not keep modification times) is ignored and no damage.
+TEST_F(VeskTool, CheckValidatesPairFiles)
+{
+    const auto copyFolder = [](const fs::path& to, bool keepTimes) {
+        for (const auto& entry : fs::directory_iterator(Data())) {
+            fs::copy_file(entry.path(), to / entry.path().filename());
+            if (keepTimes)
+                fs::last_write_time(to / entry.path().filename(), fs::last_write_time(entry.path()));
+        }
+    };
+    test::TempDir stale;
+    copyFolder(stale.path(), false);
+    EXPECT_EQ(RunTool(stale.path(), {"check"}).code, 0);
+
+    for (const char* file : {"Index-idx.pairs", "Index_content-idx.pairs"}) {
+        SCOPED_TRACE(file);
+        test::TempDir damaged;
+        copyFolder(damaged.path(), true);
+        EXPECT_EQ(RunTool(damaged.path(), {"check"}).code, 0);
+        const fs::path pairs = damaged.path() / file;
+        {
+            std::fstream f(pairs, std::ios::in | std::ios::out | std::ios::binary);
+            f.seekp(static_cast<std::streamoff>(fs::file_size(pairs) - 2));
+            f.write("\xFF\xFF", 2);
+        }
+        const RunResult result = RunTool(damaged.path(), {"check"});
+        EXPECT_EQ(result.code, 1);
+        EXPECT_NE(result.out.find(file), std::string::npos) << result.out;
+    }
+}
+
+} // namespace
+} // namespace vesk

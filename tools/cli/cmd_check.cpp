@@ -1,11 +1,12 @@
-// vesk-tool check: walks every posting stream of the three index variants,
-// every page-store entry, the contents file and the variant table, and names
-// what is damaged.
+// vesk-tool check: walks every posting stream of the three index variants and
+// their pair files, every page-store entry, the contents file and the variant
+// table, and names what is damaged.
 #include "cli/commands.h"
 #include "common/options.h"
 #include "datafolder/data_folder_switch.h"
 #include "datafolder/folder_generation.h"
 #include "engine/index_check.h"
+#include "engine/pair_index_check.h"
 #include "engine/variant_table_check.h"
 #include "pane/model/contents_model.h"
 #include "textstore/file_list.h"
@@ -69,12 +70,17 @@ int RunCheck(const std::filesystem::path& data, const Arguments& args)
         std::printf("%s: left over from an interrupted build (the next build removes it)\n", leftover.c_str());
     std::uint32_t pageCount = 0;
     CheckFileList(data, pageCount, problems);
-    for (const char* base : {"Index", "Index_content", "Index_desc"})
+    std::vector<std::string> notes;
+    for (const char* base : {"Index", "Index_content", "Index_desc"}) {
         CheckIndexFiles(data, base, pageCount, problems);
+        CheckPairFile(data, base, pageCount, problems, notes);
+    }
     CheckContents(data, pageCount, problems);
     CheckVariantTable(data, problems);
     for (const std::string& problem : problems)
         std::printf("%s\n", problem.c_str());
+    for (const std::string& note : notes)
+        std::fprintf(stderr, "vesk-tool check: %s\n", note.c_str());
     if (problems.empty()) {
         std::printf("sound: %u pages, three index variants, contents, variant table\n", pageCount);
         return kExitOk;

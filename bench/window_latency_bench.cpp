@@ -257,6 +257,8 @@ int main(int argc, char** argv)
         else if (option == "--runs")
             runs = std::max(1, std::atoi(argv[i + 1]));
     }
+    // The run works in a folder of its own: a relative DIR is taken from here.
+    data = fs::absolute(data).string();
     std::string pattern = (fs::temp_directory_path() / "vesk-window-bench-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         return 2;

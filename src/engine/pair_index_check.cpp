@@ -1,5 +1,6 @@
 #include "engine/pair_index_check.h"
 
+#include "datafolder/folder_generation.h"
 #include "engine/pair_index.h"
 #include "textstore/code_converter.h"
 
@@ -121,12 +122,10 @@ bool CheckPairFile(const std::filesystem::path& folder, std::string_view base, s
         problems.push_back(name + ": not a pair file of version " + std::to_string(kPairFileVersion));
         return false;
     }
-    FileIdentity directory, data;
-    if (!ReadFileIdentity(folder / (std::string(base) + "-idx.h"), directory) ||
-        !ReadFileIdentity(folder / (std::string(base) + "-idx.m"), data) ||
-        FileIdentity{U64(bytes.data() + 16), static_cast<std::int64_t>(U64(bytes.data() + 24))} != directory ||
-        FileIdentity{U64(bytes.data() + 32), static_cast<std::int64_t>(U64(bytes.data() + 40))} != data) {
-        notes.push_back(name + ": built for other index files; searches ignore it (rebuild to use it)");
+    const std::string id(reinterpret_cast<const char*>(bytes.data() + kPairIdOffset), kPairIdSize);
+    if (!OptionalFileIsCurrent(folder, name, id)) {
+        notes.push_back(name + ": not of this build (the folder's generation marker does not list it with "
+                               "its id); searches ignore it");
         return true;
     }
     const std::uint32_t stride = U32(bytes.data() + 12);

@@ -1,8 +1,8 @@
 #pragma once
 // A full walk of a layer's pair file (pair_index.h), for `vesk-tool check`:
-// the tables, every stream's checksum, records and marks. A pair file that
-// was built with other index files is ignored by searches: it is named in a
-// note, not as damage.
+// the tables, every stream's checksum, records and marks. A pair file of
+// another build (optional files, docs/formats.md) is ignored by searches:
+// it is named in a note, not as damage.
 #include <cstdint>
 #include <filesystem>
 #include <string>

@@ -82,7 +82,7 @@ protected:
             builder.Volume("巻", cells);
         }
         s_dir = new test::TempDir;
-        ASSERT_TRUE(test::MakeDataFolder(builder.corpus(), s_dir->path()));
+        ASSERT_TRUE(test::MakeMarkedDataFolder(builder.corpus(), s_dir->path()));
         for (int i = 0; i < 200; ++i)
             s_keywords.push_back(RandomKeyword(random));
         for (const char16_t* fixed : {u"甲乙", u"甲甲甲", u"己甲乙", u"甲乙丙丁戊", u"戊己", u"己己"})

@@ -220,8 +220,15 @@ namespace {
 // folder without its generation marker) is ignored and no damage.
 TEST_F(VeskTool, CheckValidatesPairFiles)
 {
-    const auto copyFolder = [](const fs::path& to) {
-        for (const auto& entry : fs::directory_iterator(Data()))
+    test::TempDir marked;
+    ASSERT_TRUE(test::MakeMarkedDataFolder(test::CorpusBuilder()
+                                               .Category("經")
+                                               .Work("論語")
+                                               .Volume("卷一", {"學而時習之" + test::Note("學而"), "不亦說乎學"})
+                                               .Take(),
+                                           marked.path()));
+    const auto copyFolder = [&marked](const fs::path& to) {
+        for (const auto& entry : fs::directory_iterator(marked.path()))
             fs::copy_file(entry.path(), to / entry.path().filename());
     };
     test::TempDir unmarked;

@@ -2,8 +2,8 @@
 // The pair index of one layer (src/engine/pair_index.h has the file layout):
 // for every two keyed characters at positions p and p + 1 of a page, the
 // pages and positions p where they stand, collected page by page in page
-// order and written after the layer's index files, whose identity it
-// records.
+// order and written with the layer's index files; the file records the
+// generation id of the build it switches in with.
 #include "builder/output_file.h"
 #include "builder/page_positions.h"
 #include "engine/pair_index.h"

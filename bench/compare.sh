@@ -16,6 +16,9 @@
 #               --reuse (keep the peers' files and the build times of the
 #               previous run, in build/compare-work)
 #
+# Then the window's own latency (window_latency_bench: the real main window,
+# offscreen, on DATA_DIR), when the GUI is built.
+#
 # Takes a few minutes: the builds (ours and three FTS5 tables) come first.
 # Needs libsqlite3-dev and ripgrep (scripts/setup-deps.sh bench).
 # VESK_BUILD_DIR overrides build/. Exit 1 when some searcher's pages differ.
@@ -36,11 +39,24 @@ if [[ ! -f "$data/Index-idx.h" ]]; then
   exit 2
 fi
 cmake --build "$build" --target compare_bench vesk-tool vesk-build >/dev/null
+window_bench=()
+if cmake --build "$build" --target window_latency_bench >/dev/null 2>&1; then
+  window_bench=("$build/bin/window_latency_bench" --data "$data")
+fi
 build_options=()
 if [[ -f "$source_dir/contents.txt" ]]; then
   build_options=(--builder "$build/bin/vesk-build" --source "$source_dir")
 else
   echo "no source corpus at $source_dir: our build time is not measured" >&2
 fi
-exec "$build/bin/compare_bench" --data "$data" --work "$build/compare-work" --tool "$build/bin/vesk-tool" \
-  "${build_options[@]}" "${options[@]}"
+status=0
+"$build/bin/compare_bench" --data "$data" --work "$build/compare-work" --tool "$build/bin/vesk-tool" \
+  "${build_options[@]}" "${options[@]}" || status=$?
+if [[ ${#window_bench[@]} -gt 0 ]]; then
+  echo
+  echo "window latency (input event to finished paint):"
+  QT_QPA_PLATFORM=offscreen "${window_bench[@]}" 2>/dev/null || echo "window_latency_bench failed" >&2
+else
+  echo "window_latency_bench is not built (needs the GUI and Qt Test): no window latency" >&2
+fi
+exit "$status"

@@ -84,6 +84,8 @@ int CIndex::Open(const std::filesystem::path& folder, std::string_view baseName,
             ReportDiagnostic((folder / (std::string(baseName) + "-fl.h")).string() + ": page store cannot be opened");
             return false;
         }
+        // Optional: phrases are found from it when it belongs to this build.
+        m_pairs.Open(folder, base + std::string(kPairFileSuffix));
         return true;
     };
     std::string problem;
@@ -107,6 +109,7 @@ void CIndex::Close()
     m_directoryMap.Close();
     m_skipTables.Clear();
     m_dataMap.Close();
+    m_pairs.Close();
     m_fileList.Close();
     m_bOpen = false;
 }

@@ -16,6 +16,7 @@
 // tables or the mapped data ends that term with no hits and a diagnostic.
 // A closed index finds nothing.
 #include "engine/mapped_file.h"
+#include "engine/pair_index.h"
 #include "engine/result_index.h"
 #include "engine/skip_table.h"
 #include "engine/term_search.h"
@@ -105,6 +106,10 @@ public:
     // The variant spellings of keyword (at most kMaxVariantSpellings).
     std::vector<std::u16string> ExpandVariants(std::u16string_view keyword) const;
 
+    // The layer's pair index ("-idx.pairs", pair_index.h), open when it
+    // belongs to the folder's build; phrases are then found from it.
+    const PairIndex& Pairs() const { return m_pairs; }
+
     // Read-only views for checking and tools.
     std::span<const std::int32_t> FirstBlocks() const { return m_firstBlocks; }
     std::span<const std::uint32_t> LastPages() const { return m_lastPages; }
@@ -142,6 +147,7 @@ private:
     std::span<const std::uint32_t> m_lastPages;
     std::span<const std::uint32_t> m_blockLinks;
     MappedFile m_dataMap;
+    PairIndex m_pairs; // optional: closed when absent, stale or not valid
     SkipTables m_skipTables; // made as searches need them, dropped by Close
     ScanMethod m_scanMethod = ScanMethod::Fast;
     bool m_bOpen = false;

@@ -10,6 +10,7 @@
 // occurs more than once in a keyword is searched once (see TermUse).
 #include "engine/index.h"
 
+#include "engine/pair_scan.h"
 #include "engine/report.h"
 #include "engine/term_search.h"
 #include "textstore/code_converter.h"
@@ -148,7 +149,8 @@ bool CIndex::CombineTerm(std::u16string_view term, int mode, bool useVariants, s
     std::vector<std::uint32_t> pages, counts;
     ScanFault fault;
     const PostingTables tables{PostingData(), FirstBlocks(), LastPages(), BlockLinks(), &m_skipTables};
-    if (!ScanTerm(plan, tables, pages, counts, fault, m_scanMethod)) {
+    const bool byPairs = m_scanMethod == ScanMethod::Fast && ScanPhraseByPairs(plan, m_pairs, pages, counts);
+    if (!byPairs && !ScanTerm(plan, tables, pages, counts, fault, m_scanMethod)) {
         ReportScanFault(fault); // the term finds nothing
         pages.clear();
         counts.clear();

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QContextMenuEvent>
 #include <QCursor>
+#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
@@ -101,18 +102,26 @@ void CVeskView::Navigate(const QString& location)
 {
     if (location == kBlankLocation) {
         m_strLocation = location;
+        m_shownPageUrl.clear();
+        m_shownPageBytes.clear();
         clear();
         return;
     }
     const auto [path, anchor] = SplitAtAnchor(location);
     const QUrl url = QUrl::fromLocalFile(path);
     m_strLocation = location;
-    // The page files are rewritten in place, so the same file is read anew.
-    if (source().adjusted(QUrl::RemoveFragment) == url)
-        reload();
-    else
+    // The page files are rewritten in place, so the same file is read anew,
+    // unless it holds the very bytes shown (a step to another anchor of the
+    // hit page): then the laid-out page stays and only the anchor moves.
+    if (source().adjusted(QUrl::RemoveFragment) == url) {
+        if (!ShowsFileAsItIs(url)) {
+            reload();
+            JoinSplitSurrogatePairs(*document());
+        }
+    } else {
         setSource(url);
-    JoinSplitSurrogatePairs(*document());
+        JoinSplitSurrogatePairs(*document());
+    }
     if (anchor.isEmpty())
         verticalScrollBar()->setValue(0);
     else
@@ -136,12 +145,22 @@ QString CVeskView::AdaptPageForView(const QString& html)
     return adapted;
 }
 
+bool CVeskView::ShowsFileAsItIs(const QUrl& url) const
+{
+    QFile file(url.toLocalFile());
+    if (url != m_shownPageUrl || !file.open(QIODevice::ReadOnly) || file.size() != m_shownPageBytes.size())
+        return false;
+    return file.readAll() == m_shownPageBytes;
+}
+
 QVariant CVeskView::loadResource(int type, const QUrl& name)
 {
     QVariant data = QTextBrowser::loadResource(type, name);
     if (type != QTextDocument::HtmlResource || data.userType() != QMetaType::QByteArray)
         return data;
     const QByteArray bytes = data.toByteArray();
+    m_shownPageUrl = name.adjusted(QUrl::RemoveFragment);
+    m_shownPageBytes = bytes;
     QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
     if (!decoder.isValid())
         decoder = QStringDecoder(QStringDecoder::Utf8);

@@ -3,7 +3,9 @@
 // commands write, at an optional "#" anchor. It adds a blank start, a
 // right-click menu, copying limited to 600 code-page bytes (300 CJK
 // characters), a refusal of keyboard copying, select all and printing.
+#include <QByteArray>
 #include <QString>
+#include <QUrl>
 #include <QTextBrowser>
 
 #include <memory>
@@ -57,12 +59,17 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // True when the file at url is the page last loaded, byte for byte.
+    bool ShowsFileAsItIs(const QUrl& url) const;
     QPrinter& Printer();
     bool HasPrinter();
     void CreateContextMenu();
     bool FilterInput(QEvent* event);
 
     QString m_strLocation;
+    // The page last loaded and its bytes as read (ShowsFileAsItIs).
+    QUrl m_shownPageUrl;
+    QByteArray m_shownPageBytes;
     QMenu* m_pContextMenu = nullptr;
     std::unique_ptr<QPrinter> m_pPrinter;
 };

@@ -94,6 +94,18 @@ bool MakeDataFolder(const build::SourceCorpus& corpus, const fs::path& dir,
     return true;
 }
 
+bool MakeMarkedDataFolder(const build::SourceCorpus& corpus, const fs::path& dir)
+{
+    fs::create_directories(dir);
+    build::BuildReport report;
+    std::string error;
+    if (!build::WriteDataFolder(corpus, dir, report, error, {}, {})) {
+        ADD_FAILURE() << "building the data folder failed: " << error;
+        return false;
+    }
+    return true;
+}
+
 namespace {
 
 void WriteBytes(const fs::path& path, std::string_view bytes)

@@ -75,6 +75,12 @@ private:
 bool MakeDataFolder(const build::SourceCorpus& corpus, const std::filesystem::path& dir,
                     const build::WriteOptions& options = {});
 
+// Writes the data folder of corpus into dir as the builder leaves it, its
+// generation marker included: files that are used only under the marker
+// (the pair files) are then in use. Changes to a file that keep its size
+// leave the marker valid.
+bool MakeMarkedDataFolder(const build::SourceCorpus& corpus, const std::filesystem::path& dir);
+
 // Writes corpus as a source folder for vesk-build: contents.txt, the volume
 // folders with NNNN.htm pages, and yitizi.txt when the table is not empty.
 void WriteSourceFolder(const build::SourceCorpus& corpus, const std::filesystem::path& dir);

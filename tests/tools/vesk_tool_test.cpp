@@ -357,3 +357,46 @@ TEST_F(VeskTool, CheckCrossChecksTheTables)
 
 } // namespace
 } // namespace vesk
+
+namespace vesk {
+namespace {
+
+// The pair files: a damaged one is damage; one of another build (here: a
+// folder without its generation marker) is ignored and no damage.
+TEST_F(VeskTool, CheckValidatesPairFiles)
+{
+    test::TempDir marked;
+    ASSERT_TRUE(test::MakeMarkedDataFolder(test::CorpusBuilder()
+                                               .Category("經")
+                                               .Work("論語")
+                                               .Volume("卷一", {"學而時習之" + test::Note("學而"), "不亦說乎學"})
+                                               .Take(),
+                                           marked.path()));
+    const auto copyFolder = [&marked](const fs::path& to) {
+        for (const auto& entry : fs::directory_iterator(marked.path()))
+            fs::copy_file(entry.path(), to / entry.path().filename());
+    };
+    test::TempDir unmarked;
+    copyFolder(unmarked.path());
+    fs::remove(unmarked.path() / "vesk-generation");
+    EXPECT_EQ(RunTool(unmarked.path(), {"check"}).code, 0);
+
+    for (const char* file : {"Index-idx.pairs", "Index_content-idx.pairs"}) {
+        SCOPED_TRACE(file);
+        test::TempDir damaged;
+        copyFolder(damaged.path());
+        EXPECT_EQ(RunTool(damaged.path(), {"check"}).code, 0);
+        const fs::path pairs = damaged.path() / file;
+        {
+            std::fstream f(pairs, std::ios::in | std::ios::out | std::ios::binary);
+            f.seekp(static_cast<std::streamoff>(fs::file_size(pairs) - 2));
+            f.write("\xFF\xFF", 2);
+        }
+        const RunResult result = RunTool(damaged.path(), {"check"});
+        EXPECT_EQ(result.code, 1);
+        EXPECT_NE(result.out.find(file), std::string::npos) << result.out;
+    }
+}
+
+} // namespace
+} // namespace vesk

@@ -6,6 +6,7 @@
 #include "builder/output_file.h"
 #include "builder/page_positions.h"
 #include "builder/page_store_writer.h"
+#include "builder/pair_streams.h"
 #include "builder/posting_file_writer.h"
 #include "builder/posting_streams.h"
 #include "builder/source_file.h"
@@ -24,6 +25,7 @@ namespace {
 enum FileIndex {
     kStoreDirectory, kStoreContent, kContents, kVariants,
     kWholeDirectory, kWholeData, kMainDirectory, kMainData, kNotesDirectory, kNotesData,
+    kWholePairs, kMainPairs, kNotesPairs,
     kFileCount
 };
 
@@ -51,6 +53,7 @@ std::size_t CountPages(const SourceCorpus& corpus)
 
 struct Layers {
     PostingStreams whole, main, notes;
+    PairStreams wholePairs, mainPairs, notesPairs;
     explicit Layers(std::span<const std::int32_t> groups) : whole(groups), main(groups), notes(groups)
     {
     }
@@ -101,6 +104,9 @@ bool WritePages(const SourceCorpus& corpus, PageStoreWriter& store, Layers& laye
                 error = store.OutputFailed() ? problem : where + ": " + problem;
                 return false;
             }
+            layers.wholePairs.AddPage(pageId, positions.whole);
+            layers.mainPairs.AddPage(pageId, positions.main);
+            layers.notesPairs.AddPage(pageId, positions.annotations);
             if (progress && (pageId % 256 == 0))
                 progress("pages", static_cast<double>(pageId) / static_cast<double>(total));
         }
@@ -127,7 +133,8 @@ const std::vector<std::string>& DataFileNames()
     static const std::vector<std::string> names = {
         "Index-fl.h", "Index-fl.cnt", "kav.dir", "yitizi.txt",
         "Index-idx.h", "Index-idx.m", "Index_content-idx.h", "Index_content-idx.m",
-        "Index_desc-idx.h", "Index_desc-idx.m"};
+        "Index_desc-idx.h", "Index_desc-idx.m",
+        "Index-idx.pairs", "Index_content-idx.pairs", "Index_desc-idx.pairs"};
     return names;
 }
 
@@ -168,15 +175,23 @@ bool WriteDataFolder(const SourceCorpus& corpus, const std::filesystem::path& ou
     report.annotationChars = layers->notes.keyedPositions();
     const BlockLayout layout =
         options.interleaveBlocks ? BlockLayout::interleaved : BlockLayout::contiguous;
-    const std::pair<const PostingStreams*, FileIndex> indexes[] = {
-        {&layers->whole, kWholeDirectory}, {&layers->main, kMainDirectory},
-        {&layers->notes, kNotesDirectory}};
+    struct LayerFiles {
+        const PostingStreams* streams;
+        const PairStreams* pairs;
+        FileIndex directory, pairFile;
+    };
+    const LayerFiles indexes[] = {
+        {&layers->whole, &layers->wholePairs, kWholeDirectory, kWholePairs},
+        {&layers->main, &layers->mainPairs, kMainDirectory, kMainPairs},
+        {&layers->notes, &layers->notesPairs, kNotesDirectory, kNotesPairs}};
     for (std::size_t k = 0; k < 3; ++k) {
         if (progress)
             progress("index", static_cast<double>(k) / 3.0);
-        const auto [streams, dirIndex] = indexes[k];
-        if (!WritePostingFiles(streams->streams(), layout, files[dirIndex], files[dirIndex + 1],
-                               error))
+        const LayerFiles& layer = indexes[k];
+        // The pair file records the generation it switches in with.
+        if (!WritePostingFiles(layer.streams->streams(), layout, files[layer.directory],
+                               files[layer.directory + 1], error) ||
+            !layer.pairs->Write(change.Id(), files[layer.pairFile], error))
             return false;
     }
     layers.reset();

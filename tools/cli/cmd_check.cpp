@@ -1,6 +1,6 @@
-// vesk-tool check: walks every posting stream of the three index variants,
-// every page-store entry, the contents file and the variant table, checks
-// each against the others, and names what is damaged.
+// vesk-tool check: walks every posting stream of the three index variants and
+// their pair files, every page-store entry, the contents file and the variant
+// table, checks each against the others, and names what is damaged.
 #include "cli/commands.h"
 #include "common/options.h"
 #include "common/standard_output.h"
@@ -8,6 +8,7 @@
 #include "datafolder/folder_generation.h"
 #include "datafolder/optional_files.h"
 #include "engine/index_check.h"
+#include "engine/pair_index_check.h"
 #include "engine/variant_table_check.h"
 #include "pane/model/contents_check.h"
 #include "textstore/file_list.h"
@@ -45,13 +46,18 @@ int RunCheck(const std::filesystem::path& data, const Arguments& args)
         Out().Print("%s\n", note.c_str());
     std::uint32_t pageCount = 0;
     CheckFileList(data, pageCount, problems);
-    for (const char* base : {"Index", "Index_content", "Index_desc"})
+    std::vector<std::string> notes;
+    for (const char* base : {"Index", "Index_content", "Index_desc"}) {
         CheckIndexFiles(data, base, pageCount, problems);
+        CheckPairFile(data, base, pageCount, problems, notes);
+    }
     CFileList list;
     CheckContentsFile(data, list.Open(data, "Index") ? &list : nullptr, pageCount, problems);
     CheckVariantTable(data, problems);
     for (const std::string& problem : problems)
         Out().Print("%s\n", problem.c_str());
+    for (const std::string& note : notes)
+        std::fprintf(stderr, "vesk-tool check: %s\n", note.c_str());
     if (problems.empty()) {
         Out().Print("sound: %u pages, three index variants, contents, variant table\n", pageCount);
         return kExitOk;

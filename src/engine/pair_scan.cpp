@@ -1,0 +1,228 @@
+#include "engine/pair_scan.h"
+
+#include "engine/lists_in_block.h"
+#include "textstore/code_converter.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vesk {
+namespace {
+
+bool ReadLeb128(const std::uint8_t*& at, const std::uint8_t* end, std::uint32_t& value)
+{
+    std::uint32_t v = 0;
+    for (unsigned shift = 0; shift < 35 && at < end; shift += 7) {
+        const std::uint8_t b = *at++;
+        v |= std::uint32_t{b & 0x7Fu} << shift;
+        if ((b & 0x80) == 0) {
+            value = v;
+            return true;
+        }
+    }
+    return false;
+}
+
+// One pair's stream read record by record. Every read is checked against
+// the stream's bytes; a record that contradicts the format (pages not
+// ascending, a list running past the stream, a mark that names another
+// page) makes the cursor damaged, and the caller gives the term back to
+// the posting streams.
+class PairCursor {
+public:
+    explicit PairCursor(const PairStream& stream)
+        : m_stream(stream), m_at(stream.records.data()), m_end(stream.records.data() + stream.records.size())
+    {
+    }
+
+    // Reads the next record; false on damage. After the last record the
+    // cursor is finished.
+    bool Next()
+    {
+        if (m_nNext == m_stream.recordCount) {
+            m_bFinished = true;
+            return true;
+        }
+        const bool restart = m_nNext % m_stream.markStride == 0;
+        std::uint32_t delta = 0, length = 0;
+        if (!ReadLeb128(m_at, m_end, delta) || !ReadLeb128(m_at, m_end, length))
+            return false;
+        const std::uint32_t base = restart ? 0 : m_nPage;
+        if (base > UINT32_MAX - delta || (m_nNext > 0 && base + delta <= m_nPage) ||
+            length > static_cast<std::size_t>(m_end - m_at) || length == 0)
+            return false;
+        m_nPage = base + delta;
+        m_list = {m_at, m_at + length};
+        m_at += length;
+        ++m_nNext;
+        return true;
+    }
+
+    // Moves on to the first record at or after target (or to the end);
+    // false on damage. Leaps to the last mark at or before target when one
+    // lies ahead.
+    bool AdvanceTo(std::uint32_t target)
+    {
+        while (!m_bFinished && m_nPage < target) {
+            if (!Leap(target) && !Next())
+                return false;
+            if (m_bDamaged)
+                return false;
+        }
+        return true;
+    }
+
+    bool Finished() const { return m_bFinished; }
+    std::uint32_t Page() const { return m_nPage; }
+    ListInBlock List() const { return m_list; }
+    std::uint32_t Records() const { return m_stream.recordCount; }
+
+private:
+    std::uint32_t MarkPage(std::size_t k) const
+    {
+        std::uint32_t page = 0;
+        std::memcpy(&page, m_stream.marks.data() + 8 * (k - 1), 4);
+        return page;
+    }
+
+    // Leaps to the last mark k (record k * stride) after the current record
+    // whose page is at most target; true when it has read that record.
+    bool Leap(std::uint32_t target)
+    {
+        const std::size_t marks = m_stream.marks.size() / 8;
+        std::size_t k = (m_nNext == 0 ? 0 : (m_nNext - 1) / m_stream.markStride) + 1;
+        if (k > marks || MarkPage(k) > target)
+            return false;
+        std::size_t step = 1;
+        while (k + step <= marks && MarkPage(k + step) <= target) {
+            k += step;
+            step *= 2;
+        }
+        std::size_t high = std::min(k + step, marks + 1); // MarkPage(high) > target, or past the marks
+        while (high - k > 1) {
+            const std::size_t mid = k + (high - k) / 2;
+            if (MarkPage(mid) <= target)
+                k = mid;
+            else
+                high = mid;
+        }
+        std::uint32_t offset = 0;
+        std::memcpy(&offset, m_stream.marks.data() + 8 * (k - 1) + 4, 4);
+        const std::uint32_t page = MarkPage(k);
+        if (offset > m_stream.records.size() || k * std::uint64_t{m_stream.markStride} >= m_stream.recordCount) {
+            m_bDamaged = true;
+            return true;
+        }
+        m_at = m_stream.records.data() + offset;
+        m_nNext = static_cast<std::uint32_t>(k * m_stream.markStride);
+        if (!Next() || m_nPage != page)
+            m_bDamaged = true;
+        return true;
+    }
+
+    PairStream m_stream;
+    const std::uint8_t* m_at;
+    const std::uint8_t* m_end;
+    ListInBlock m_list;
+    std::uint32_t m_nNext = 0; // the record Next reads
+    std::uint32_t m_nPage = 0;
+    bool m_bFinished = false;
+    bool m_bDamaged = false;
+};
+
+// The number of positions in a list; false when a number runs past it.
+bool CountList(ListInBlock list, std::uint32_t& count)
+{
+    count = 0;
+    while (list.HasMore()) {
+        std::uint32_t value = 0;
+        if (!list.Read(value))
+            return false;
+        ++count;
+    }
+    return true;
+}
+
+} // namespace
+
+bool ScanPhraseByPairs(const TermPlan& plan, const PairIndex& pairs, std::vector<std::uint32_t>& pages,
+                       std::vector<std::uint32_t>& counts)
+{
+    const std::size_t n = plan.cursors.size();
+    if (!pairs.IsOpen() || n < 2 || plan.segments.size() != 1 || plan.termPositions != n)
+        return false;
+    for (const TermCursorPlan& cursor : plan.cursors)
+        if (cursor.key >= static_cast<std::uint32_t>(kCharacterSlots))
+            return false;
+    // Pairs at term positions 0, 2, 4, ... and the last one for an odd length.
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i + 1 < n; i += 2)
+        starts.push_back(i);
+    if (n % 2 == 1)
+        starts.push_back(n - 2);
+    std::vector<PairCursor> cursors;
+    std::vector<std::uint32_t> bases;
+    for (std::size_t i : starts) {
+        PairStream stream;
+        if (!pairs.Find(plan.cursors[i].key, plan.cursors[i + 1].key, stream))
+            return false;
+        cursors.emplace_back(stream);
+        bases.push_back(static_cast<std::uint32_t>(n - 1 - i));
+    }
+    // The rarest pair first: it sets the pages the others leap to.
+    std::vector<std::size_t> order(cursors.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::ranges::sort(order, [&](std::size_t a, std::size_t b) { return cursors[a].Records() < cursors[b].Records(); });
+
+    std::vector<std::uint32_t> foundPages, foundCounts;
+    std::vector<ListInBlock> lists(cursors.size());
+    std::vector<std::uint32_t> aligned(cursors.size());
+    for (PairCursor& cursor : cursors)
+        if (!cursor.Next())
+            return false;
+    std::uint32_t target = 0;
+    for (;;) {
+        bool same = true;
+        for (std::size_t i : order) {
+            PairCursor& cursor = cursors[i];
+            if (!cursor.AdvanceTo(target))
+                return false;
+            if (cursor.Finished()) {
+                pages.insert(pages.end(), foundPages.begin(), foundPages.end());
+                counts.insert(counts.end(), foundCounts.begin(), foundCounts.end());
+                return true;
+            }
+            if (cursor.Page() != target) {
+                target = cursor.Page();
+                same = false;
+            }
+        }
+        if (!same)
+            continue;
+        std::uint32_t places = 0;
+        if (cursors.size() == 1) {
+            if (!CountList(cursors[0].List(), places))
+                return false;
+        } else {
+            for (std::size_t i = 0; i < cursors.size(); ++i)
+                lists[i] = cursors[i].List();
+            const InBlockResult result = SearchPhraseInBlock(lists, bases, aligned);
+            if (result.damaged)
+                return false;
+            places = result.places;
+        }
+        if (places > 0) {
+            foundPages.push_back(target);
+            foundCounts.push_back(places);
+        }
+        if (target == UINT32_MAX)
+            break;
+        target += 1;
+    }
+    pages.insert(pages.end(), foundPages.begin(), foundPages.end());
+    counts.insert(counts.end(), foundCounts.begin(), foundCounts.end());
+    return true;
+}
+
+} // namespace vesk

@@ -1,0 +1,134 @@
+#include "builder/pair_streams.h"
+
+#include "builder/varint.h"
+#include "textstore/code_converter.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vesk::build {
+namespace {
+
+void AppendLeb128(std::vector<std::uint8_t>& out, std::uint32_t v)
+{
+    while (v >= 0x80) {
+        out.push_back(static_cast<std::uint8_t>(v | 0x80));
+        v >>= 7;
+    }
+    out.push_back(static_cast<std::uint8_t>(v));
+}
+
+void PutU32(std::uint8_t* at, std::uint32_t v)
+{
+    std::memcpy(at, &v, 4);
+}
+
+void PutU64(std::uint8_t* at, std::uint64_t v)
+{
+    std::memcpy(at, &v, 8);
+}
+
+} // namespace
+
+void PairStreams::AddPage(std::uint32_t pageId, std::span<const KeyPosition> positions)
+{
+    m_scratch.clear();
+    for (std::size_t i = 0; i + 1 < positions.size(); ++i) {
+        if (positions[i + 1].position != positions[i].position + 1)
+            continue;
+        const std::uint64_t pair = std::uint64_t{positions[i].key} << 32 | positions[i + 1].key;
+        m_scratch.emplace_back(pair, positions[i].position);
+    }
+    std::ranges::sort(m_scratch);
+    std::size_t runStart = 0;
+    while (runStart < m_scratch.size()) {
+        std::size_t runEnd = runStart + 1;
+        while (runEnd < m_scratch.size() && m_scratch[runEnd].first == m_scratch[runStart].first)
+            ++runEnd;
+        m_positions.clear();
+        for (std::size_t i = runStart; i < runEnd; ++i)
+            m_positions.push_back(m_scratch[i].second);
+        AppendRecord(m_scratch[runStart].first, pageId, m_positions);
+        runStart = runEnd;
+    }
+}
+
+void PairStreams::AppendRecord(std::uint64_t pair, std::uint32_t pageId, std::span<const std::uint32_t> positions)
+{
+    Stream& stream = m_streams[pair];
+    const bool restart = stream.recordCount % kPairMarkStride == 0;
+    if (restart && stream.recordCount > 0) {
+        stream.marks.push_back(pageId);
+        stream.marks.push_back(static_cast<std::uint32_t>(stream.records.size()));
+    }
+    m_listBytes.clear();
+    std::uint32_t previous = 0;
+    for (std::uint32_t position : positions) {
+        AppendVarint(m_listBytes, position - previous); // positions are at most kMaxVarint
+        previous = position;
+    }
+    AppendLeb128(stream.records, restart ? pageId : pageId - stream.lastPage);
+    AppendLeb128(stream.records, static_cast<std::uint32_t>(m_listBytes.size()));
+    stream.records.insert(stream.records.end(), m_listBytes.begin(), m_listBytes.end());
+    stream.lastPage = pageId;
+    ++stream.recordCount;
+}
+
+bool PairStreams::Write(const std::string& generationId, OutputFile& file, std::string& error) const
+{
+    std::vector<std::uint64_t> pairs;
+    pairs.reserve(m_streams.size());
+    for (const auto& [pair, stream] : m_streams)
+        pairs.push_back(pair);
+    std::ranges::sort(pairs);
+
+    const std::uint64_t entriesOffset = PairEntriesOffset();
+    std::vector<std::uint8_t> head(entriesOffset + pairs.size() * kPairEntrySize, 0);
+    std::memcpy(head.data(), kPairFileMagic, 8);
+    PutU32(head.data() + 8, kPairFileVersion);
+    PutU32(head.data() + 12, kPairMarkStride);
+    if (generationId.size() != kPairIdSize) {
+        error = "generation id \"" + generationId + "\" is not 16 characters";
+        return false;
+    }
+    std::memcpy(head.data() + kPairIdOffset, generationId.data(), kPairIdSize);
+    PutU64(head.data() + 48, pairs.size());
+
+    // The first table: entries of key a start where those of the keys below end.
+    const std::size_t keys = static_cast<std::size_t>(kCharacterSlots) + 1;
+    std::size_t entry = 0;
+    for (std::size_t a = 0; a < keys; ++a) {
+        while (entry < pairs.size() && (pairs[entry] >> 32) < a)
+            ++entry;
+        PutU32(head.data() + kPairHeaderSize + 4 * a, static_cast<std::uint32_t>(entry));
+    }
+
+    std::uint64_t offset = head.size();
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        const Stream& stream = m_streams.at(pairs[i]);
+        bytes.assign(8 + stream.marks.size() * 4, 0);
+        PutU32(bytes.data(), stream.recordCount);
+        PutU32(bytes.data() + 4, static_cast<std::uint32_t>(stream.marks.size() / 2));
+        std::memcpy(bytes.data() + 8, stream.marks.data(), stream.marks.size() * 4);
+        bytes.insert(bytes.end(), stream.records.begin(), stream.records.end());
+        if (bytes.size() > 0xFFFFFFFF) {
+            error = "the pair stream of keys " + std::to_string(pairs[i] >> 32) + " and " +
+                    std::to_string(pairs[i] & 0xFFFFFFFF) + " passes 4 GiB";
+            return false;
+        }
+        const auto keyA = static_cast<std::uint32_t>(pairs[i] >> 32);
+        const auto keyB = static_cast<std::uint32_t>(pairs[i]);
+        std::uint8_t* e = head.data() + entriesOffset + i * kPairEntrySize;
+        PutU32(e, keyB);
+        PutU32(e + 4, static_cast<std::uint32_t>(bytes.size()));
+        PutU64(e + 8, offset);
+        PutU64(e + 16, PairStreamChecksum(keyA, keyB, bytes));
+        if (!file.WriteAt(offset, bytes, error))
+            return false;
+        offset += bytes.size();
+    }
+    return file.WriteAt(0, head, error);
+}
+
+} // namespace vesk::build

@@ -6,6 +6,7 @@
 // about half a second for the demo corpus) and kept, as prefix sums, so the
 // characters of any range of pages come in constant time.
 #include "textstore/file_list.h"
+#include "textstore/hit_page.h"
 
 #include <cstdint>
 #include <functional>

@@ -20,7 +20,9 @@ std::string Utf8(const std::u16string& text)
     return QString::fromStdU16String(text).toStdString();
 }
 
-ConcordanceRequest RequestFromPane(const CLeftForm& form, const std::filesystem::path& dataFolder)
+} // namespace
+
+ConcordanceRequest ConcordanceRequestFromPane(const CLeftForm& form, const std::filesystem::path& dataFolder)
 {
     ConcordanceRequest request;
     request.dataFolder = dataFolder;
@@ -31,6 +33,8 @@ ConcordanceRequest RequestFromPane(const CLeftForm& form, const std::filesystem:
     request.records = form.m_vecResults;
     return request;
 }
+
+namespace {
 
 void OpenConcordance(CMainFrame& frame, QPointer<CConcordanceWindow>& window)
 {
@@ -43,7 +47,7 @@ void OpenConcordance(CMainFrame& frame, QPointer<CConcordanceWindow>& window)
         QObject::connect(window, &CConcordanceWindow::scopeSearchRequested, &form,
                          [&form](int record) { form.SearchInScope(record); });
     }
-    window->Start(RequestFromPane(form, frame.DataFolder()));
+    window->Start(ConcordanceRequestFromPane(form, frame.DataFolder()));
     window->show();
     window->raise();
     window->activateWindow();

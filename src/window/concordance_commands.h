@@ -9,6 +9,7 @@
 
 #include <QString>
 
+#include <filesystem>
 #include <vector>
 
 class QWidget;
@@ -17,6 +18,12 @@ namespace vesk {
 
 class CLeftForm;
 class CMainFrame;
+
+struct ConcordanceRequest;
+
+// The concordance of the pane's last search: its keyword and options, its
+// result records in list order.
+ConcordanceRequest ConcordanceRequestFromPane(const CLeftForm& form, const std::filesystem::path& dataFolder);
 
 // The reference line of the page the pane last showed; empty before any.
 QString ShownPageReference(const CLeftForm& form);

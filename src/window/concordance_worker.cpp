@@ -8,6 +8,7 @@
 #include <chrono>
 #include <map>
 #include <mutex>
+#include <thread>
 
 namespace vesk {
 namespace {
@@ -61,18 +62,23 @@ void ConcordanceWorker::Run()
         else
             index.SearchAnd(keyword, m_request.useVariants);
     }
-    // The first rows go out before the distribution, which needs the
-    // characters per layer (read from every page at the first use).
-    const bool completed = StreamRows(index, contents);
-    if (!m_distributionSent && !m_cancelled)
-        SendDistribution(index, contents);
+    // The distribution needs the characters per layer, read from every page
+    // at their first use: it is worked out beside the rows, so neither
+    // waits for the other. Both only read the index and the contents.
+    std::thread distribution([&] { SendDistribution(index, contents); });
+    const bool completed = StreamRows(index);
+    distribution.join();
     m_callbacks.finished(completed && !m_cancelled, {});
 }
 
 void ConcordanceWorker::SendDistribution(const CIndex& index, const ContentsModel& contents)
 {
-    const std::shared_ptr<const LayerSizes> sizes =
-        SharedLayerSizes(m_request.dataFolder, index.FileList(), m_cancelled);
+    // A page store of its own: the rows' thread reads pages meanwhile.
+    CFileList pages;
+    pages.Open(m_request.dataFolder, "Index");
+    const std::shared_ptr<const LayerSizes> sizes = SharedLayerSizes(m_request.dataFolder, pages, m_cancelled);
+    if (m_cancelled)
+        return;
     const PageTally found(index.m_arrPages, index.m_arrCounts);
     DistributionQuery query;
     query.found = &found;
@@ -98,10 +104,9 @@ void ConcordanceWorker::SendDistribution(const CIndex& index, const ContentsMode
         entries.push_back(std::move(entry));
     }
     m_callbacks.distribution(std::move(entries));
-    m_distributionSent = true;
 }
 
-bool ConcordanceWorker::StreamRows(const CIndex& index, const ContentsModel& contents)
+bool ConcordanceWorker::StreamRows(const CIndex& index)
 {
     using Clock = std::chrono::steady_clock;
     ConcordanceQuery query;
@@ -129,9 +134,7 @@ bool ConcordanceWorker::StreamRows(const CIndex& index, const ContentsModel& con
             m_callbacks.batch(std::move(batch));
             batch = std::make_unique<OccurrenceBatch>();
             sentAny = true;
-            if (!m_distributionSent)
-                SendDistribution(index, contents);
-            lastSent = Clock::now();
+            lastSent = now;
         }
         return !m_cancelled.load();
     });

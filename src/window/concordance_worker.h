@@ -67,12 +67,11 @@ public:
 
 private:
     void SendDistribution(const CIndex& index, const ContentsModel& contents);
-    bool StreamRows(const CIndex& index, const ContentsModel& contents);
+    bool StreamRows(const CIndex& index);
 
     ConcordanceRequest m_request;
     ConcordanceCallbacks m_callbacks;
     std::atomic<bool> m_cancelled{false};
-    bool m_distributionSent = false;
 };
 
 } // namespace vesk

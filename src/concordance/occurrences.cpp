@@ -1,43 +1,97 @@
 #include "concordance/occurrences.h"
 
-#include "concordance/plain_text.h"
-#include "textstore/page_parser.h"
+#include "textstore/hit_marker.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace vesk {
 namespace {
 
-// A hit as observed during marking, in plain-text bytes of its item.
+// A hit as observed during marking: its anchors, its layer and how many
+// bytes of plain text it covers.
 struct ObservedHit {
-    std::size_t item = 0;
     std::int32_t kind = 0;
-    std::size_t plainBegin = 0;
-    std::size_t plainEnd = 0;
     std::int32_t anchor = 0;
     std::int32_t anchors = 0;
+    std::size_t matchBytes = 0;
 };
 
-// The plain text of a page's text cell and where each item starts in it.
-struct PlainCell {
-    std::string text;
-    std::vector<std::size_t> itemStarts;
-};
-
-PlainCell PlainCellOf(std::string_view hitPage, std::int32_t pageNumber)
+bool IsLayoutByte(char c)
 {
-    HTMLNodes nodes;
-    ParsePage(hitPage, nodes);
-    FilterItems items;
-    FilterAnnotations(*nodes[TextCellIndex(pageNumber)], items);
-    PlainCell cell;
-    cell.itemStarts.reserve(items.size());
-    for (const auto& item : items) {
-        cell.itemStarts.push_back(cell.text.size());
-        AppendPlainText(item->text, cell.text);
+    return c == '\n' || c == '\r' || c == '\t';
+}
+
+bool IsContinuation(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Plain-text bytes in html[begin, end) (plain_text.h); begin is outside a tag.
+std::size_t PlainBytes(std::string_view html, std::size_t begin, std::size_t end)
+{
+    std::size_t count = 0;
+    bool inTag = false;
+    for (std::size_t i = begin; i < end && i < html.size(); ++i) {
+        const char c = html[i];
+        if (inTag)
+            inTag = c != '>';
+        else if (c == '<')
+            inTag = true;
+        else if (!IsLayoutByte(c))
+            ++count;
     }
-    return cell;
+    return count;
+}
+
+// Collects plain text forward from at: first `bytes` bytes into match, then
+// `chars` code points into right.
+void ReadForward(std::string_view cell, std::size_t at, std::size_t bytes, std::size_t chars, std::string& match,
+                 std::string& right)
+{
+    bool inTag = false;
+    for (; at < cell.size(); ++at) {
+        const char c = cell[at];
+        if (inTag) {
+            inTag = c != '>';
+            continue;
+        }
+        if (c == '<') {
+            inTag = true;
+            continue;
+        }
+        if (IsLayoutByte(c))
+            continue;
+        if (match.size() < bytes) {
+            match.push_back(c);
+            continue;
+        }
+        if (!IsContinuation(c) && chars-- == 0)
+            break;
+        right.push_back(c);
+    }
+}
+
+// Collects `chars` code points of plain text backward from at into left.
+// Walking back, a ">" closes a tag that opened at the "<" before it.
+void ReadBackward(std::string_view cell, std::size_t at, std::size_t chars, std::string& left)
+{
+    std::string reversed;
+    while (at > 0 && chars > 0) {
+        const char c = cell[--at];
+        if (c == '>') {
+            const std::size_t open = cell.rfind('<', at);
+            if (open == std::string_view::npos)
+                break;
+            at = open;
+            continue;
+        }
+        if (IsLayoutByte(c))
+            continue;
+        reversed.push_back(c);
+        if (!IsContinuation(c))
+            --chars;
+    }
+    left.assign(reversed.rbegin(), reversed.rend());
 }
 
 } // namespace
@@ -55,45 +109,36 @@ void AppendPageOccurrences(const CIndex& index, std::uint32_t pageId, const Conc
                            std::vector<Occurrence>& out)
 {
     std::vector<ObservedHit> hits;
-    std::optional<PlainOffsets> offsets;
     const HitObserver observer = [&](const MarkedHit& hit) {
-        // Hits of one item in one pass come in text order, so one walk over
-        // the item serves them all.
-        if (hit.firstInItem || !offsets)
-            offsets.emplace(hit.itemText);
-        const std::size_t begin = offsets->At(hit.span.begin);
-        const std::size_t end = offsets->At(hit.span.end);
-        hits.push_back(ObservedHit{hit.item, hit.itemKind, begin, end, hit.span.firstAnchor, hit.span.anchors});
+        hits.push_back(ObservedHit{hit.itemKind, hit.span.firstAnchor, hit.span.anchors,
+                                   PlainBytes(hit.itemText, hit.span.begin, hit.span.end)});
     };
     std::string page;
-    if (index.RenderHitPage(pageId, page, query.keyword, query.target, query.useVariants, observer) <= 0 ||
+    std::string cell;
+    if (index.RenderHitPage(pageId, page, query.keyword, query.target, query.useVariants, observer, &cell) <= 0 ||
         hits.empty())
         return;
-    std::string name;
-    if (!index.FileList().ReadFileName(pageId, name))
-        return;
-    const PlainCell cell = PlainCellOf(page, CFileList::PageNumberFromName(name).value_or(0));
-
     std::sort(hits.begin(), hits.end(),
               [](const ObservedHit& a, const ObservedHit& b) { return a.anchor < b.anchor; });
     const auto context = static_cast<std::size_t>(std::clamp(query.contextChars, 0, kMaxContextChars));
-    const std::string_view text = cell.text;
+    std::string anchorTag;
     for (const ObservedHit& hit : hits) {
-        if (hit.item >= cell.itemStarts.size())
-            continue; // cannot happen: every pass sees the same items
-        const std::size_t itemEnd =
-            hit.item + 1 < cell.itemStarts.size() ? cell.itemStarts[hit.item + 1] : text.size();
-        const std::size_t begin = std::min(cell.itemStarts[hit.item] + hit.plainBegin, itemEnd);
-        const std::size_t end = std::clamp(cell.itemStarts[hit.item] + hit.plainEnd, begin, itemEnd);
+        // The hit starts at its first anchor in the marked text cell, which
+        // opens a highlight: every anchor of a page is there once, and the
+        // highlight keeps an anchor the stored page itself held from counting.
+        anchorTag.clear();
+        AppendAnchor(hit.anchor, anchorTag);
+        anchorTag += kHitOpenTag;
+        const std::size_t at = cell.find(anchorTag);
+        if (at == std::string::npos)
+            continue; // cannot happen: the observer saw this anchor written
         Occurrence& row = out.emplace_back();
         row.pageId = pageId;
         row.anchor = hit.anchor;
         row.anchors = hit.anchors;
         row.layer = hit.kind == 1 ? kLayerAnnotation : kLayerMain;
-        const std::size_t leftStart = CodePointsBack(text, begin, context);
-        row.left.assign(text.substr(leftStart, begin - leftStart));
-        row.match.assign(text.substr(begin, end - begin));
-        row.right.assign(text.substr(end, CodePointsForward(text, end, context) - end));
+        ReadBackward(cell, at, context, row.left);
+        ReadForward(cell, at, hit.matchBytes, context, row.match, row.right);
     }
 }
 

@@ -19,20 +19,22 @@ bool IsContinuation(char c)
 
 void AppendPlainText(std::string_view html, std::string& out)
 {
-    std::size_t i = 0;
-    while (i < html.size()) {
-        const std::size_t open = html.find('<', i);
-        const std::size_t stop = open == std::string_view::npos ? html.size() : open;
-        for (std::size_t j = i; j < stop; ++j)
-            if (!IsLayoutByte(html[j]))
-                out.push_back(html[j]);
-        if (open == std::string_view::npos)
-            break;
-        const std::size_t close = html.find('>', open + 1);
-        if (close == std::string_view::npos)
-            break;
-        i = close + 1;
+    // One pass over the bytes into room reserved beforehand: page text is
+    // mostly text, and this runs over every text cell a concordance reads.
+    const std::size_t start = out.size();
+    out.resize(start + html.size());
+    char* to = out.data() + start;
+    bool inTag = false;
+    for (const char c : html) {
+        if (inTag) {
+            inTag = c != '>';
+        } else if (c == '<') {
+            inTag = true;
+        } else if (!IsLayoutByte(c)) {
+            *to++ = c;
+        }
     }
+    out.resize(static_cast<std::size_t>(to - out.data()));
 }
 
 std::size_t PlainOffsets::At(std::size_t offset)

@@ -104,9 +104,11 @@ public:
     std::int32_t RenderHitPage(std::uint32_t pageId, std::string& page, std::u16string_view keyword,
                                std::int32_t target, bool useVariants) const;
     // The same page, with every hit told to observer as its pass marks it
-    // (HitPageWriter::SetHitObserver).
+    // (HitPageWriter::SetHitObserver), and its marked text cell copied to
+    // textCell when given (left alone when nothing was rendered).
     std::int32_t RenderHitPage(std::uint32_t pageId, std::string& page, std::u16string_view keyword,
-                               std::int32_t target, bool useVariants, const HitObserver& observer) const;
+                               std::int32_t target, bool useVariants, const HitObserver& observer,
+                               std::string* textCell = nullptr) const;
     // The variant spellings of keyword (at most kMaxVariantSpellings).
     std::vector<std::u16string> ExpandVariants(std::u16string_view keyword) const;
 

@@ -15,7 +15,8 @@ std::int32_t CIndex::RenderHitPage(std::uint32_t pageId, std::string& page, std:
 }
 
 std::int32_t CIndex::RenderHitPage(std::uint32_t pageId, std::string& page, std::u16string_view keyword,
-                                   std::int32_t target, bool useVariants, const HitObserver& observer) const
+                                   std::int32_t target, bool useVariants, const HitObserver& observer,
+                                   std::string* textCell) const
 {
     if (keyword.empty())
         return 0;
@@ -27,6 +28,8 @@ std::int32_t CIndex::RenderHitPage(std::uint32_t pageId, std::string& page, std:
                 AddKeywords(keyword, writer);
             else if (!AddVariantKeywords(m_variantGroups.Groups(), keyword, writer))
                 ReportDiagnostic("hit page: variant spellings cut short at the work limit");
+            if (textCell && writer.Started())
+                textCell->assign(writer.TextCell());
         },
         target);
 }

@@ -9,7 +9,7 @@
 #include "pane/keyword_box.h"
 #include "window/concordance_commands.h"
 #include "window/concordance_window.h"
-#include "window/message_box.h"
+#include "ui/message_box.h"
 #include "window/occurrence_model.h"
 
 #include <QClipboard>

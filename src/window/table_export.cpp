@@ -100,7 +100,11 @@ bool ExportWithProgress(QWidget* parent, const QString& path, TableForm form, Ex
     loop.exec();
     thread->wait();
     delete thread;
+    // The ticker would show the dialog again from inside the message box's
+    // event loop: stop it before the dialog goes.
+    ticker->stop();
     progress.reset();
+    progress.hide();
     if (!written && !cancelled->load())
         ShowMessageBox(parent, QStringLiteral("「%1」に書き出せませんでした。%2").arg(path, error));
     return written;

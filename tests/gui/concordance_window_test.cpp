@@ -12,10 +12,12 @@
 #include "ui/message_box.h"
 #include "window/occurrence_model.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -109,14 +111,22 @@ private slots:
         QVERIFY(ReadFile(tsv).startsWith("類別\t書名\t巻\t頁\t箇所\t字数\t1万字あたり\t用例\n"
                                          "經\t\t\t250\t251\t"));
 
-        // A file that cannot be written: a message naming it, no file.
+        // A file that cannot be written: a message naming it, no file, and
+        // the progress dialog gone while the message is up.
         QStringList messages;
-        vesk::SetMessageBoxInterceptor([&messages](const QString& text) { messages << text; });
+        bool progressShown = false;
+        vesk::SetMessageBoxInterceptor([&messages, &progressShown](const QString& text) {
+            messages << text;
+            QTest::qWait(600); // as long as a message box would stay open
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                progressShown = progressShown || (qobject_cast<QProgressDialog*>(widget) && widget->isVisible());
+        });
         const QString bad = m_files.filePath(QStringLiteral("missing/用例.csv"));
         QVERIFY(!window.ExportTab(vesk::CConcordanceWindow::OccurrencesTab, bad, vesk::TableForm::Csv));
         vesk::SetMessageBoxInterceptor({});
         QCOMPARE(messages.size(), 1);
         QVERIFY(messages.first().contains(bad));
+        QVERIFY(!progressShown);
         QVERIFY(!QFile::exists(bad));
 
         // Rows copied with their references.

@@ -143,7 +143,8 @@ TEST_F(Occurrences, StreamGoesPageByPageAndStopsWhenAsked)
 
 // On real text, for every result page of a few searches, the occurrences
 // account for every anchor of the hit page the reader shows: their anchor
-// runs are disjoint, and together they are all of 0 .. anchors - 1.
+// runs are disjoint, and together they are all of 0 .. anchors - 1. The
+// page rendered while its marks are watched is byte for byte the same.
 TEST(OccurrencesOnExcerpt, EveryAnchorOfEveryHitPageBelongsToOneOccurrence)
 {
     const std::filesystem::path excerpt = std::filesystem::path(VESK_FIXTURES_DIR) / "excerpt";
@@ -171,8 +172,17 @@ TEST(OccurrencesOnExcerpt, EveryAnchorOfEveryHitPageBelongsToOneOccurrence)
         for (std::uint32_t page : index.m_arrPages) {
             std::string hitPage;
             const std::int32_t anchors = index.RenderHitPage(page, hitPage, keyword, query.target, search.variants);
+            // Watching the marks leaves the page the reader gets as it is.
+            std::string watched;
+            std::string cell;
+            std::size_t seen = 0;
+            index.RenderHitPage(page, watched, keyword, query.target, search.variants,
+                                [&seen](const MarkedHit&) { ++seen; }, &cell);
+            EXPECT_EQ(watched, hitPage) << "page " << page;
+            EXPECT_NE(hitPage.find(cell), std::string::npos);
             std::vector<Occurrence> rows;
             AppendPageOccurrences(index, page, query, rows);
+            EXPECT_EQ(rows.size(), seen);
             std::set<std::int32_t> covered;
             for (const Occurrence& row : rows) {
                 EXPECT_FALSE(row.match.empty());

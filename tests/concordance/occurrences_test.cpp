@@ -27,11 +27,18 @@ bool operator==(const Occurrence& a, const Expected& b)
            a.left == b.left && a.match == b.match && a.right == b.right;
 }
 
+} // namespace
+
+// Beside Occurrence in its namespace, where the test framework's printer
+// finds it, so a failing row prints its fields.
+void PrintTo(const Occurrence& o, std::ostream* out);
 void PrintTo(const Occurrence& o, std::ostream* out)
 {
     *out << "{" << o.pageId << ", " << o.anchor << ", " << o.anchors << ", " << o.layer << ", \"" << o.left
          << "\", \"" << o.match << "\", \"" << o.right << "\"}";
 }
+
+namespace {
 
 class Occurrences : public ::testing::Test {
 protected:
@@ -193,8 +200,9 @@ TEST(OccurrencesOnExcerpt, EveryAnchorOfEveryHitPageBelongsToOneOccurrence)
                     EXPECT_TRUE(covered.insert(a).second) << "anchor " << a << " twice";
             }
             EXPECT_EQ(covered.size(), static_cast<std::size_t>(anchors)) << "page " << page;
-            if (!covered.empty())
+            if (!covered.empty()) {
                 EXPECT_EQ(*covered.rbegin(), anchors - 1);
+            }
         }
     }
 }

@@ -130,6 +130,8 @@ public:
     // The last search: the keyword as the engine left it (ideographic
     // spaces between terms), its pages inside the scope, their list pages.
     std::u16string m_strKeyword;
+    // Its excluded terms ("-" dropped, U+0020 between them); empty when none.
+    std::u16string m_strExcluded;
     std::vector<std::uint32_t> m_arrHitPages;
     std::vector<std::uint32_t> m_arrHitCounts;
     std::vector<SearchNodeTag> m_vecResults;

@@ -27,6 +27,7 @@ ConcordanceRequest ConcordanceRequestFromPane(const CLeftForm& form, const std::
     ConcordanceRequest request;
     request.dataFolder = dataFolder;
     request.keyword = form.m_strKeyword;
+    request.excluded = form.m_strExcluded;
     request.useOr = form.m_nAndOr != 0;
     request.target = form.m_nIndexType;
     request.useVariants = form.m_bVariant;

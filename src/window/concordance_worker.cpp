@@ -4,6 +4,7 @@
 #include "concordance/layer_sizes.h"
 #include "engine/index.h"
 #include "pane/model/contents_model.h"
+#include "query/keyword_query.h"
 
 #include <chrono>
 #include <map>
@@ -57,10 +58,12 @@ void ConcordanceWorker::Run()
     }
     std::u16string keyword = m_request.keyword;
     if (CIndex::CheckKeyword(keyword) != 0) {
-        if (m_request.useOr)
-            index.SearchOr(keyword, m_request.useVariants);
-        else
-            index.SearchAnd(keyword, m_request.useVariants);
+        // The pane's search again, excluded terms included, for the
+        // distribution's pages and places.
+        KeywordQuery query;
+        query.find = std::move(keyword);
+        query.exclude = m_request.excluded;
+        RunKeywordQuery(index, query, {.useOr = m_request.useOr, .useVariants = m_request.useVariants});
     }
     // The distribution needs the characters per layer, read from every page
     // at their first use: it is worked out beside the rows, so neither

@@ -22,6 +22,7 @@ class ContentsModel;
 struct ConcordanceRequest {
     std::filesystem::path dataFolder;
     std::u16string keyword;             // as the search pane keeps it
+    std::u16string excluded;            // the search's excluded terms, U+0020 between them
     bool useOr = false;
     std::int32_t target = kTargetWhole; // the pane's target radio, as its hit pages use it
     bool useVariants = false;

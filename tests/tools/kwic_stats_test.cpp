@@ -106,6 +106,21 @@ TEST_F(KwicStats, StatsPerNodeWithCharactersRatesAndMarks)
               "\"marked\": 2}\n");
 }
 
+TEST_F(KwicStats, KeywordsReadAsSearchReadsThem)
+{
+    // An excluded term drops 卷二's page; the rows are those of the terms to find.
+    EXPECT_EQ(RunTool(Data(), {"kwic", "--context", "1", "--tsv", "不 -知"}).out,
+              "category\twork\tvolume\tpage_no\tpage_id\tanchor\tlayer\tleft\tmatch\tright\n"
+              "經\t論語\t卷一\t1\t0\t0\tmain\t,\t不\t亦\n"
+              "經\t論語\t卷一\t2\t1\t0\tmain\t,\t不\t亦\n"
+              "詩\t詩經\t國風\t5\t3\t0\tannot\t鳩\t不\t亦\n");
+    EXPECT_EQ(RunTool(Data(), {"stats", "--level", "1", "--csv", "不 -知"}).out,
+              "path,pages,places,characters,rate,marked\r\n經,2,2,25,800.00,2\r\n詩,1,1,11,909.09,1\r\n");
+    // A code-point form is the character it names.
+    EXPECT_EQ(RunTool(Data(), {"kwic", "U+4E0D"}).out, RunTool(Data(), {"kwic", "不"}).out);
+    EXPECT_EQ(RunTool(Data(), {"kwic", "-不"}).code, 3); // excluded terms only
+}
+
 TEST_F(KwicStats, ExitCodesAsForSearch)
 {
     struct Case {

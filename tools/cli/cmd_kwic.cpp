@@ -106,13 +106,12 @@ int RunKwic(const std::filesystem::path& data, const Arguments& args)
     ContentsModel contents;
     std::vector<SearchNodeTag> records;
     const ContentsNodeTag* scope = nullptr;
-    if (const int code = RunSearchForRecords(kCommand, data, options.search, index, contents, records, scope))
+    ConcordanceQuery query;
+    // The terms to find as the search leaves them for the hit pages (U+3000 between them).
+    if (const int code = RunSearchForRecords(kCommand, data, options.search, index, contents, records, scope,
+                                             query.keyword))
         return code;
 
-    ConcordanceQuery query;
-    // The keyword as the search leaves it for the hit pages: terms separated by U+3000.
-    query.keyword = Utf8ToUtf16(options.search.keyword);
-    std::replace(query.keyword.begin(), query.keyword.end(), u' ', u'\u3000');
     query.target = TargetOfIndexType(options.search.indexType);
     query.useVariants = options.search.useVariants;
     query.contextChars = static_cast<std::int32_t>(options.context);

@@ -2,6 +2,7 @@
 #include "cli/search_options.h"
 #include "common/options.h"
 #include "pane/model/results.h"
+#include "query/keyword_query.h"
 #include "textstore/utf8_decode.h"
 
 #include <algorithm>
@@ -67,19 +68,6 @@ int ParseSearchOptions(const Arguments& args, SearchOptions& options, const char
     return 0;
 }
 
-std::string RejectionReason(std::u16string_view keyword)
-{
-    for (char16_t unit : keyword) {
-        if (unit < 0x100 && unit != u' ' && unit != u'*' && unit != u'?') {
-            char text[96];
-            std::snprintf(text, sizeof text, "keyword rejected: U+%04X cannot be searched (below U+0100)",
-                          static_cast<unsigned>(unit));
-            return text;
-        }
-    }
-    return "keyword rejected: it holds no term";
-}
-
 std::vector<SearchNodeTag> RecordsOfAllCategories(const ContentsModel& contents, const CIndex& index)
 {
     std::vector<std::size_t> order(index.m_arrPages.size());
@@ -112,20 +100,18 @@ std::vector<SearchNodeTag> RecordsOfAllCategories(const ContentsModel& contents,
 
 int RunSearchForRecords(const char* command, const std::filesystem::path& data, const SearchOptions& options,
                         CIndex& index, ContentsModel& contents, std::vector<SearchNodeTag>& records,
-                        const ContentsNodeTag*& scope)
+                        const ContentsNodeTag*& scope, std::u16string& markedKeyword)
 {
-    std::u16string keyword = Utf8ToUtf16(options.keyword);
-    std::replace(keyword.begin(), keyword.end(), u'\u3000', u' ');
-    if (CIndex::CheckKeyword(keyword) == 0) {
-        std::fprintf(stderr, "vesk-tool %s: %s\n", command, RejectionReason(keyword).c_str());
+    // Code-point forms and excluded terms as search reads them; a refused
+    // keyword is exit 3 before the data is opened.
+    const KeywordQuery query = PrepareKeywordQuery(Utf8ToUtf16(options.keyword));
+    if (query.refusal) {
+        std::fprintf(stderr, "vesk-tool %s: %s\n", command, DescribeKeywordRefusal(*query.refusal).c_str());
         return kExitRejected;
     }
     if (!index.Open(data, "Index", options.indexType))
         return kExitNoData;
-    if (options.useOr)
-        index.SearchOr(keyword, options.useVariants);
-    else
-        index.SearchAnd(keyword, options.useVariants);
+    markedKeyword = RunKeywordQuery(index, query, {.useOr = options.useOr, .useVariants = options.useVariants}).keyword;
     if (!contents.LoadContents(data))
         return kExitNoData;
     scope = contents.m_pRootNode.get();

@@ -28,18 +28,17 @@ struct SearchOptions {
 // one line on standard error that starts "vesk-tool COMMAND: ".
 int ParseSearchOptions(const Arguments& args, SearchOptions& options, const char* command = "search");
 
-// Why CIndex::CheckKeyword turned keyword down.
-std::string RejectionReason(std::u16string_view keyword);
-
 // Every page found, in page identifier order, each named within its own category.
 std::vector<SearchNodeTag> RecordsOfAllCategories(const ContentsModel& contents, const CIndex& index);
 
-// The search of options with the contents loaded: index opened and searched,
-// records as search lists them (scope "all": RecordsOfAllCategories; a
-// record: BuildResults in its node, which scope is set to). Returns 0, or
-// the exit code after the message (rejected keyword, no data, no record).
+// The search of options with the contents loaded: the keyword query run as
+// search runs it (code-point forms, excluded terms), records as search lists
+// them (scope "all": RecordsOfAllCategories; a record: BuildResults in its
+// node, which scope is set to), and markedKeyword the terms to find as the
+// hit pages mark them. Returns 0, or the exit code after the message
+// (rejected keyword, no data, no record).
 int RunSearchForRecords(const char* command, const std::filesystem::path& data, const SearchOptions& options,
                         CIndex& index, ContentsModel& contents, std::vector<SearchNodeTag>& records,
-                        const ContentsNodeTag*& scope);
+                        const ContentsNodeTag*& scope, std::u16string& markedKeyword);
 
 } // namespace vesk::tool

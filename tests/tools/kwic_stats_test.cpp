@@ -134,6 +134,7 @@ TEST_F(KwicStats, ExitCodesAsForSearch)
         {{"kwic", "--csv", "--json", "不"}, 2},
         {{"kwic", "--raw", "不"}, 2},
         {{"kwic", "abc"}, 3},
+        {{"kwic", "\xE4\xB8"}, 3}, // not UTF-8
         {{"kwic", "--scope", "99", "不"}, 5},
         {{"kwic", "鳳"}, 0},
         {{"stats", "--level", "0", "不"}, 2},

@@ -104,6 +104,10 @@ int RunSearchForRecords(const char* command, const std::filesystem::path& data, 
 {
     // Code-point forms and excluded terms as search reads them; a refused
     // keyword is exit 3 before the data is opened.
+    if (const auto at = FirstInvalidUtf8(options.keyword)) {
+        std::fprintf(stderr, "vesk-tool %s: %s\n", command, InvalidUtf8Reason(options.keyword, *at).c_str());
+        return kExitRejected;
+    }
     const KeywordQuery query = PrepareKeywordQuery(Utf8ToUtf16(options.keyword));
     if (query.refusal) {
         std::fprintf(stderr, "vesk-tool %s: %s\n", command, DescribeKeywordRefusal(*query.refusal).c_str());

@@ -1,6 +1,7 @@
 #include "cli/table_output.h"
 
 #include "common/options.h"
+#include "common/standard_output.h"
 #include "textstore/code_converter.h"
 
 #include <algorithm>
@@ -110,7 +111,7 @@ std::string Utf8(const std::u16string& text)
 
 void Write(const std::string& text)
 {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    Out().Write(text);
 }
 
 } // namespace vesk::tool

@@ -1,5 +1,5 @@
 # Keeps the source tree's dependencies running one way:
-#   core (engine, textstore, fileio, datafolder, pane/model, query, reading/model)  <-  ui  <-  pane  <-  window, reading
+#   core (engine, textstore, fileio, datafolder, pane/model, query, reading/model, concordance)  <-  ui  <-  pane  <-  window, reading
 # and the tools on the core only. Run as: cmake -DSOURCE_DIR=<repo> -P layers_check.cmake
 # Each rule names the folder, the includes it may not use, and why.
 if(NOT SOURCE_DIR)
@@ -15,6 +15,7 @@ set(rules
   "src/pane/model|${core_forbidden}|the core needs only std and POSIX"
   "src/query|${core_forbidden}|the core needs only std and POSIX"
   "src/reading/model|${core_forbidden}|the core needs only std and POSIX"
+  "src/concordance|${core_forbidden}|the core needs only std and POSIX"
   "src/ui|#include[ \t]*\"(pane|window|reading/[a-z_]+\\.h)|the shared pieces use neither the pane nor the window"
   "src/pane|#include[ \t]*\"(window/|reading/[a-z_]+\\.h)|the pane speaks to the window through signals only"
   "src/reading|#include[ \t]*\"window/(main_frame|vesk_app)|the reading aids are built by the frame, not the other way"

@@ -22,6 +22,7 @@
 #include "engine/term_search.h"
 #include "engine/variant_table.h"
 #include "textstore/file_list.h"
+#include "textstore/hit_page.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -103,6 +104,12 @@ public:
     // untouched when the page store is closed or the keyword is empty.
     std::int32_t RenderHitPage(std::uint32_t pageId, std::string& page, std::u16string_view keyword,
                                std::int32_t target, bool useVariants) const;
+    // The same page, with every hit told to observer as its pass marks it
+    // (HitPageWriter::SetHitObserver), and its marked text cell copied to
+    // textCell when given (left alone when nothing was rendered).
+    std::int32_t RenderHitPage(std::uint32_t pageId, std::string& page, std::u16string_view keyword,
+                               std::int32_t target, bool useVariants, const HitObserver& observer,
+                               std::string* textCell = nullptr) const;
     // The variant spellings of keyword (at most kMaxVariantSpellings).
     std::vector<std::u16string> ExpandVariants(std::u16string_view keyword) const;
 

@@ -11,14 +11,25 @@ std::int32_t CIndex::RenderHitPage(std::uint32_t pageId, std::string& page, std:
 {
     if (!useVariants)
         return m_fileList.RenderHitPage(pageId, page, keyword, target);
+    return RenderHitPage(pageId, page, keyword, target, useVariants, HitObserver{});
+}
+
+std::int32_t CIndex::RenderHitPage(std::uint32_t pageId, std::string& page, std::u16string_view keyword,
+                                   std::int32_t target, bool useVariants, const HitObserver& observer,
+                                   std::string* textCell) const
+{
     if (keyword.empty())
         return 0;
-    const VariantGroups& groups = m_variantGroups.Groups();
     return m_fileList.RenderHitPage(
         pageId, page,
         [&](HitPageWriter& writer) {
-            if (!AddVariantKeywords(groups, keyword, writer))
+            writer.SetHitObserver(observer);
+            if (!useVariants)
+                AddKeywords(keyword, writer);
+            else if (!AddVariantKeywords(m_variantGroups.Groups(), keyword, writer))
                 ReportDiagnostic("hit page: variant spellings cut short at the work limit");
+            if (textCell && writer.Started())
+                textCell->assign(writer.TextCell());
         },
         target);
 }

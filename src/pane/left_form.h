@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -108,6 +109,15 @@ public:
     void OnPrevResultPage();
     void OnNextResultPage();
     void ShowSelectedHit();
+    // Shows the hit page of pageId for the last search at anchor (anchors
+    // are numbered from 0); F3 and Alt+F3 go on from there. False when the
+    // page could not be shown (the view keeps what it showed).
+    bool ShowHitPage(std::uint32_t pageId, int anchor);
+    // Makes record the search scope, as choosing it in the tree does, and
+    // runs the last search again there.
+    void SearchInScope(int record);
+    // The page the text view was last given (a volume page or a hit page).
+    std::optional<std::uint32_t> ShownPageId() const { return m_shownPageId; }
     // The Enter rule: with two or more list pages Enter goes to the typed
     // list page, otherwise it searches. The key goes on to its control.
     void PreTranslateMessage(const QKeyEvent& key);
@@ -120,6 +130,8 @@ public:
     // The last search: the keyword as the engine left it (ideographic
     // spaces between terms), its pages inside the scope, their list pages.
     std::u16string m_strKeyword;
+    // Its excluded terms ("-" dropped, U+0020 between them); empty when none.
+    std::u16string m_strExcluded;
     std::vector<std::uint32_t> m_arrHitPages;
     std::vector<std::uint32_t> m_arrHitCounts;
     std::vector<SearchNodeTag> m_vecResults;
@@ -131,6 +143,7 @@ public:
     int m_nCurHit = 0;
     std::uint32_t m_nHitPageId = 0; // the page of the hit page shown last
     bool m_bHitFileToggle = true;
+    std::optional<std::uint32_t> m_shownPageId;
     // Contents: m_records, m_nRecordCount and m_pRootNode live in the model.
     ContentsModel m_contents;
     std::uint16_t m_nScopeRecord = 1;

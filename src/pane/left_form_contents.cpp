@@ -97,6 +97,7 @@ bool CLeftForm::ShowDocumentPage(int record, int useFirstPage, int page)
     if (!WritePageFile(m_strPageFile, bytes))
         return false;
     emit pageRequested(m_strPageFile);
+    m_shownPageId = static_cast<std::uint32_t>(pageId);
     return true;
 }
 

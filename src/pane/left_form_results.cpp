@@ -2,6 +2,8 @@
 // ("<", ">", the page box and the total), the Enter key, and the hit page
 // of the chosen row, written alternately to two files.
 #include "engine/report.h"
+#include "pane/contents_tree.h"
+#include "pane/keyword_box.h"
 #include "pane/left_form.h"
 #include "pane/model/results.h"
 #include "pane/page_file.h"
@@ -109,26 +111,48 @@ void CLeftForm::OnNextResultPage()
 
 void CLeftForm::ShowSelectedHit()
 {
-    const QString& target = m_bHitFileToggle ? m_strHitFile1 : m_strHitFile2;
     const QList<QTreeWidgetItem*> selected = m_listResults->selectedItems();
     if (selected.isEmpty())
         return;
-    const auto pageId = selected.first()->data(0, kPageIdRole).toUInt();
+    ShowHitPage(selected.first()->data(0, kPageIdRole).toUInt(), 0);
+}
+
+bool CLeftForm::ShowHitPage(std::uint32_t pageId, int anchor)
+{
+    const QString& target = m_bHitFileToggle ? m_strHitFile1 : m_strHitFile2;
     // A failure to render or write leaves the view on the page it showed.
     try {
         std::string page;
         const std::int32_t anchors = m_index.RenderHitPage(pageId, page, m_strKeyword, m_nIndexType, m_bVariant);
         if (!WritePageFile(target, page))
-            return;
+            return false;
         m_nHitCount = anchors;
-        m_nCurHit = 0;
+        m_nCurHit = anchor;
         m_nHitPageId = pageId;
-        emit pageRequested(target + QStringLiteral("#0000"));
+        emit pageRequested(target + QStringLiteral("#%1").arg(anchor, 4, 10, QLatin1Char('0')));
         m_bHitFileToggle = !m_bHitFileToggle;
         m_strHitFile = target;
+        m_shownPageId = pageId;
+        return true;
     } catch (const std::exception& error) {
         ReportDiagnostic(std::string("hit page of page ") + std::to_string(pageId) + " not shown: " + error.what());
+        return false;
     }
+}
+
+void CLeftForm::SearchInScope(int record)
+{
+    QTreeWidgetItem* item = m_treeContents->ItemOfRecord(record);
+    if (!item)
+        return;
+    m_treeContents->setCurrentItem(item);
+    if (m_nScopeRecord != record)
+        OnSelChangedContents(); // the item was chosen already: no selection change came
+
+    QString keyword = QString::fromStdU16String(m_strKeyword);
+    keyword.replace(QChar(0x3000), QLatin1Char(' '));
+    m_htmlKeyword->setText(keyword);
+    OnSearch();
 }
 
 void CLeftForm::PreTranslateMessage(const QKeyEvent& key)

@@ -106,12 +106,14 @@ void CLeftForm::OnSearch()
         // the new keyword. A closed index finds nothing by itself.
         const KeywordQuery query = PrepareKeywordQuery(m_strKeyword);
         const bool accepted = !query.refusal;
+        m_strExcluded.clear();
         if (accepted) {
             const BusyCursor busy;
             // Without forms or excluded terms this is SearchAnd / SearchOr
             // on the keyword as typed; the engine's form of it is kept.
             m_strKeyword = RunKeywordQuery(m_index, query, {.useOr = m_nAndOr != 0, .useVariants = m_bVariant})
                                .keyword;
+            m_strExcluded = query.exclude;
         }
         m_listResults->clear();
         // Without contents the scope record matches no node and nothing is kept.

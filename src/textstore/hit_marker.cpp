@@ -82,7 +82,7 @@ void AppendAnchor(std::int32_t number, std::string& out)
 }
 
 std::int32_t MarkPattern(std::string_view text, const Pattern& pattern, std::string& out,
-                         std::int32_t& anchorCounter)
+                         std::int32_t& anchorCounter, std::vector<HitSpan>* spans)
 {
     if (pattern.empty()) {
         out.append(text);
@@ -150,6 +150,8 @@ std::int32_t MarkPattern(std::string_view text, const Pattern& pattern, std::str
 
         if (found.size() == pattern.size()) {
             ++hits;
+            if (spans)
+                spans->push_back(HitSpan{found[0], found.back() + pattern.back().bytes.size(), anchorCounter, 0});
             out.append(text.substr(last, found[0] - last));
             for (std::size_t i = 0; i < pattern.size(); ++i) {
                 const std::size_t segEnd = found[i] + pattern[i].bytes.size();
@@ -170,6 +172,8 @@ std::int32_t MarkPattern(std::string_view text, const Pattern& pattern, std::str
                     out.append(kHitCloseTag);
                 }
             }
+            if (spans)
+                spans->back().anchors = anchorCounter - spans->back().firstAnchor;
         } else {
             out.append(text.substr(last, pos - last));
         }

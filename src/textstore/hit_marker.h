@@ -43,12 +43,23 @@ void BuildPattern(std::string_view keyword, Pattern& pattern);
 // Appends the anchor "<a name=\"%04d\"></a>" for number to out.
 void AppendAnchor(std::int32_t number, std::string& out);
 
+// Where one hit lies in the text MarkPattern was given: the bytes from the
+// first segment's start to the last segment's end, and its anchors (one per
+// segment, one more for each "?" gap).
+struct HitSpan {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::int32_t firstAnchor = 0;
+    std::int32_t anchors = 0;
+};
+
 // Appends text to out with every hit of pattern marked, numbering anchors
 // from anchorCounter (advanced past the last anchor written). Returns the
 // number of hits. Hits never overlap: the search resumes after a hit's end.
-// A pattern without segments marks nothing and copies text unchanged.
+// A pattern without segments marks nothing and copies text unchanged. When
+// spans is given, each hit's span is appended to it; the output is the same.
 std::int32_t MarkPattern(std::string_view text, const Pattern& pattern, std::string& out,
-                         std::int32_t& anchorCounter);
+                         std::int32_t& anchorCounter, std::vector<HitSpan>* spans = nullptr);
 
 // MarkPattern for an item's text and a keyword compiled on the spot.
 std::int32_t MarkHits(const FilterItem& item, std::string_view keyword, std::string& out,

@@ -12,7 +12,8 @@ constexpr std::size_t kCellCapacity = 10000;
 // One pass with a compiled keyword; also hands back the new text cell.
 std::int32_t AssembleWithPattern(std::string_view page, std::string& out, const Pattern& pattern,
                                  std::int32_t textCell, std::int32_t target,
-                                 std::int32_t& anchorCounter, std::string& newCell)
+                                 std::int32_t& anchorCounter, std::string& newCell,
+                                 const HitObserver* observer = nullptr)
 {
     HTMLNodes nodes;
     ParsePage(page, nodes);
@@ -23,16 +24,23 @@ std::int32_t AssembleWithPattern(std::string_view page, std::string& out, const 
     const bool markMain = target != kTargetAnnotations;
     const bool markAnnotations = target != kTargetMain;
     std::int32_t hits = 0;
+    std::vector<HitSpan> spans;
+    std::vector<HitSpan>* spansOut = observer && *observer ? &spans : nullptr;
     newCell.clear();
     newCell.reserve(std::max(kCellCapacity, cellNode.text.size()));
-    for (const auto& item : items) {
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const auto& item = items[i];
         const bool annotation = item->kind == 1;
         if (annotation)
             newCell.append(kAnnotationOpenTag);
-        if (annotation ? markAnnotations : markMain)
-            hits += MarkPattern(item->text, pattern, newCell, anchorCounter);
-        else
+        if (annotation ? markAnnotations : markMain) {
+            spans.clear();
+            hits += MarkPattern(item->text, pattern, newCell, anchorCounter, spansOut);
+            for (std::size_t k = 0; k < spans.size(); ++k)
+                (*observer)(MarkedHit{i, item->kind, item->text, spans[k], k == 0});
+        } else {
             newCell.append(item->text);
+        }
         if (annotation)
             newCell.append(kAnnotationCloseTag);
     }
@@ -107,7 +115,7 @@ void HitPageWriter::RunPattern(const Pattern& pattern)
     std::string next;
     next.reserve(m_page.size() + 1024);
     const std::int32_t before = m_anchors;
-    AssembleWithPattern(m_page, next, pattern, m_textCellIndex, m_target, m_anchors, m_textCell);
+    AssembleWithPattern(m_page, next, pattern, m_textCellIndex, m_target, m_anchors, m_textCell, &m_observer);
     m_page = std::move(next);
     if (!m_started || m_anchors != before)
         ++m_revision;

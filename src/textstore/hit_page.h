@@ -7,6 +7,7 @@
 // the frame again; the next keyword works on that result, so earlier marks
 // stay in place. Anchors are numbered keyword by keyword across the passes.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -62,6 +63,19 @@ std::vector<std::u16string_view> SplitKeywords(std::u16string_view keywords);
 // under a megabyte); the keywords after that are not marked.
 inline constexpr std::uint64_t kMaxPassBytes = std::uint64_t{64} << 20;
 
+// One hit a marking pass made, as that pass saw the text cell: the item it
+// lies in (index in FilterAnnotations order, which every pass shares, since
+// marks add no annotation tags), that item's text with the marks of earlier
+// passes, and the hit's bytes and anchors in it.
+struct MarkedHit {
+    std::size_t item = 0;
+    std::int32_t itemKind = 0; // 0 main text, 1 annotation
+    std::string_view itemText;
+    HitSpan span;
+    bool firstInItem = false; // the pass's first hit in this item
+};
+using HitObserver = std::function<void(const MarkedHit&)>;
+
 // The passes of one hit page. The first keyword always runs a pass (it puts
 // the stored page into the frame); a repeated keyword is skipped; any later
 // keyword runs a pass only if it may have a hit in the current text cell.
@@ -70,6 +84,10 @@ inline constexpr std::uint64_t kMaxPassBytes = std::uint64_t{64} << 20;
 class HitPageWriter {
 public:
     HitPageWriter(std::string_view storedPage, std::int64_t pageNumber, std::int32_t target);
+
+    // Told of every hit the following passes mark, in anchor order; the page
+    // written is the same with or without it.
+    void SetHitObserver(HitObserver observer) { m_observer = std::move(observer); }
 
     // Runs the pass for one UTF-8 keyword, unless it is skipped.
     void AddKeyword(std::string_view keyword);
@@ -105,6 +123,7 @@ private:
     std::string m_page;
     std::string m_textCell;
     std::unordered_set<std::string> m_seen;
+    HitObserver m_observer;
     std::int32_t m_textCellIndex;
     std::int32_t m_target;
     std::int32_t m_anchors = 0;

@@ -7,6 +7,7 @@
 #include "ui/message_box.h"
 #include "window/about_dlg.h"
 #include "window/command_ids.h"
+#include "window/concordance_commands.h"
 #include "window/program_files.h"
 #include "window/reading_navigation.h"
 #include "window/scroll_tool_bar.h"
@@ -103,6 +104,8 @@ void CMainFrame::CreateActions()
     AddCommand(cmd::NextVolume, QStringLiteral("次の巻へ"), QStringLiteral("次の巻へ"));
     AddCommand(cmd::PrevResult, QStringLiteral("上の検索結果"), QStringLiteral("上の検索結果"));
     AddCommand(cmd::NextResult, QStringLiteral("次の検索結果"), QStringLiteral("次の検索結果"));
+    AddCommand(cmd::Concordance, QStringLiteral("用例一覧…"));
+    AddCommand(cmd::ExportResults, QStringLiteral("検索結果の書き出し…"));
     AddCommand(cmd::About, QStringLiteral("バージョン(&A)..."), QStringLiteral("情報"));
     AddCommand(cmd::Help, QStringLiteral("ヘルプ"));
     // Commands reached only by keys.
@@ -131,7 +134,8 @@ void CMainFrame::CreateMenus()
     AddMenu(QStringLiteral("編集(&E)"), {cmd::Copy, cmd::SelectAll});
     AddMenu(QStringLiteral("表示(&V)"), {cmd::ViewToolbar, cmd::ViewStatusBar, cmd::FullDisplay});
     AddMenu(QStringLiteral("一覧"), {cmd::PrevPage, cmd::NextPage, kSeparator, cmd::PrevVolume,
-                                   cmd::NextVolume, kSeparator, cmd::PrevResult, cmd::NextResult});
+                                   cmd::NextVolume, kSeparator, cmd::PrevResult, cmd::NextResult, kSeparator,
+                                   cmd::Concordance, cmd::ExportResults});
     AddMenu(QStringLiteral("ヘルプ(&H)"), {cmd::About, cmd::Help});
 }
 
@@ -192,6 +196,7 @@ void CMainFrame::InstallHandlers()
     SetCommandHandler(cmd::Help, [this] { OnHelp(); });
     SetCommandHandler(cmd::About, [this] { OnAbout(); });
     InstallReadingNavigation(*this);
+    InstallConcordanceCommands(*this);
     SetCommandHandler(cmd::FullDisplay, [this] { m_splitter->ToggleSide(0); });
     SetCommandHandler(cmd::NextPane, [this] { m_splitter->ActivateNextPane(false); });
     SetCommandHandler(cmd::PrevPane, [this] { m_splitter->ActivateNextPane(true); });

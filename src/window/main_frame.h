@@ -46,6 +46,7 @@ public:
     ST_SplitterWnd* Splitter() const { return m_splitter; }
     CSCrollToolBar* ToolBar() const { return m_toolBar; }
     CReadingAids* ReadingAids() const { return m_readingAids; }
+    const std::filesystem::path& DataFolder() const { return m_paths.dataFolder; }
 
     static constexpr int kIdleRefreshMs = 200;
 

@@ -24,6 +24,7 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <QTextDocumentFragment>
 #include <QScrollBar>
 #include <QUrl>
 
@@ -90,6 +91,12 @@ void CVeskView::CreateContextMenu()
     connect(selectAll, &QAction::triggered, this, [this] {
         if (IsShowingPage())
             SelectAllText();
+    });
+    QAction* cited = m_pContextMenu->addAction(QStringLiteral("出典付きでコピー"));
+    cited->setData(cmd::ContextCopyCited);
+    connect(cited, &QAction::triggered, this, [this] {
+        if (IsShowingPage())
+            CopyWithCitation();
     });
 }
 
@@ -196,6 +203,22 @@ QMimeData* CVeskView::createMimeDataFromSelection() const
     auto* limited = new QMimeData;
     limited->setText(QString::fromStdU16String(*cut));
     return limited;
+}
+
+void CVeskView::CopyWithCitation()
+{
+    const QString reference = m_citationSource ? m_citationSource() : QString();
+    if (reference.isEmpty()) {
+        CopyLimited();
+        return;
+    }
+    const QString selected = textCursor().selection().toPlainText();
+    if (selected.isEmpty())
+        return;
+    const std::u16string units = selected.toStdU16String();
+    const std::optional<std::u16string> cut = CutToCodePageLimit(units);
+    QGuiApplication::clipboard()->setText(QString::fromStdU16String(cut.value_or(units)) + QLatin1Char('\n') +
+                                          reference);
 }
 
 void CVeskView::SelectAllText()

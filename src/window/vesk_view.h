@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <QTextBrowser>
 
+#include <functional>
 #include <memory>
 
 class QMenu;
@@ -29,6 +30,12 @@ public:
     bool IsShowingPage() const;
 
     void CopyLimited();
+    // Copies the selection, cut to the copy limit, followed by a line with
+    // the reference of the page shown (not counted in the limit).
+    void CopyWithCitation();
+    // Where CopyWithCitation gets the reference; without one it copies as
+    // CopyLimited does.
+    void SetCitationSource(std::function<QString()> source) { m_citationSource = std::move(source); }
     void SelectAllText();
     void PrintDirect();      // print to the current printer, no dialog
     void PageSetup();        // page setup dialog
@@ -38,7 +45,7 @@ public:
     // it) with the on-screen text size in points.
     void PrintPage(QPrinter* printer);
 
-    // The right-click menu ("コピー(...)", "すべて選択。"); shown only while a
+    // The right-click menu ("コピー(...)", "すべて選択。", "出典付きでコピー"); shown only while a
     // page is shown.
     QMenu* ContextMenu() const { return m_pContextMenu; }
     // Pops the context menu up at a global position when a page is shown;
@@ -72,6 +79,7 @@ private:
     QByteArray m_shownPageBytes;
     QMenu* m_pContextMenu = nullptr;
     std::unique_ptr<QPrinter> m_pPrinter;
+    std::function<QString()> m_citationSource;
 };
 
 } // namespace vesk

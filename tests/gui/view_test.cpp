@@ -117,9 +117,10 @@ private slots:
         RightClick(*m_view);
         QCOMPARE(QApplication::activePopupWidget(), m_view->ContextMenu());
         const QList<QAction*> items = m_view->ContextMenu()->actions();
-        QCOMPARE(items.size(), 2);
+        QCOMPARE(items.size(), 3);
         QCOMPARE(items[0]->text(), QStringLiteral("コピー(300字以内に制限しています。)"));
         QCOMPARE(items[1]->text(), QStringLiteral("すべて選択。"));
+        QCOMPARE(items[2]->text(), QStringLiteral("出典付きでコピー"));
         m_view->ContextMenu()->close();
 
         m_view->Navigate(QStringLiteral("about:blank"));

@@ -2,6 +2,7 @@
 // forms, excluded terms, query/keyword_query.h) and prints the result records
 // (or the result arrays).
 #include "cli/commands.h"
+#include "cli/search_options.h"
 #include "common/options.h"
 #include "common/standard_output.h"
 #include "engine/index.h"
@@ -19,71 +20,6 @@
 
 namespace vesk::tool {
 namespace {
-
-enum class OutputForm { Table, Raw, Json };
-
-struct SearchOptions {
-    int indexType = kIndexWhole;
-    bool useOr = false;
-    bool useVariants = false;
-    std::string scope = "all";
-    OutputForm form = OutputForm::Table;
-    std::string keyword;
-};
-
-int SearchUsage(const char* why)
-{
-    std::fprintf(stderr, "vesk-tool search: %s\n", why);
-    return kExitUsage;
-}
-
-// Parses the options; returns 0 when fine, else the exit code.
-int ParseSearchOptions(const Arguments& args, SearchOptions& options)
-{
-    std::vector<std::string> words;
-    bool onlyWords = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        std::string value;
-        bool ok = true;
-        if (onlyWords || arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
-            words.push_back(arg);
-        } else if (arg == "--") {
-            onlyWords = true;
-        } else if (TakeValue(args, i, "--target", value, ok)) {
-            if (!ok)
-                return SearchUsage("--target needs whole, main or annot");
-            if (value == "whole")
-                options.indexType = kIndexWhole;
-            else if (value == "main")
-                options.indexType = kIndexMain;
-            else if (value == "annot")
-                options.indexType = kIndexAnnotations;
-            else
-                return SearchUsage("--target needs whole, main or annot");
-        } else if (TakeValue(args, i, "--scope", value, ok)) {
-            if (!ok || value.empty())
-                return SearchUsage("--scope needs all or a record number");
-            options.scope = value;
-        } else if (arg == "--or") {
-            options.useOr = true;
-        } else if (arg == "--variants") {
-            options.useVariants = true;
-        } else if (arg == "--raw" || arg == "--json") {
-            const OutputForm form = arg == "--raw" ? OutputForm::Raw : OutputForm::Json;
-            if (options.form != OutputForm::Table && options.form != form)
-                return SearchUsage("--raw and --json exclude each other");
-            options.form = form;
-        } else {
-            return SearchUsage(("unknown option " + arg).c_str());
-        }
-    }
-    if (words.empty())
-        return SearchUsage("no keyword given");
-    for (const std::string& word : words)
-        options.keyword += (options.keyword.empty() ? "" : " ") + word;
-    return 0;
-}
 
 std::string Utf8(const std::u16string& text)
 {
@@ -108,37 +44,6 @@ std::string JsonString(const std::string& text)
         }
     }
     return out + "\"";
-}
-
-// Every page found, in page identifier order, each named within its own category.
-std::vector<SearchNodeTag> RecordsOfAllCategories(const ContentsModel& contents, const CIndex& index)
-{
-    std::vector<std::size_t> order(index.m_arrPages.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(),
-              [&](std::size_t a, std::size_t b) { return index.m_arrPages[a] < index.m_arrPages[b]; });
-    std::vector<SearchNodeTag> records;
-    records.reserve(order.size());
-    for (std::size_t i : order) {
-        const std::uint32_t page = index.m_arrPages[i];
-        const std::uint32_t count = index.m_arrCounts[i];
-        const ContentsNodeTag* category = nullptr;
-        for (const auto& node : contents.m_pRootNode->children) {
-            if (node->ContainsPage(page + 1)) {
-                category = node.get();
-                break;
-            }
-        }
-        if (category) {
-            records.push_back(MakeResultRecord(*category, page, count));
-        } else {
-            SearchNodeTag record;
-            record.nPageID = page;
-            record.nCount = count;
-            records.push_back(record);
-        }
-    }
-    return records;
 }
 
 void PrintRecords(const std::vector<SearchNodeTag>& records, OutputForm form)

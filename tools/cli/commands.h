@@ -14,5 +14,7 @@ int RunPage(const std::filesystem::path& data, const Arguments& args);
 int RunContents(const std::filesystem::path& data, const Arguments& args);
 int RunCheck(const std::filesystem::path& data, const Arguments& args);
 int RunRender(const std::filesystem::path& data, const Arguments& args);
+int RunKwic(const std::filesystem::path& data, const Arguments& args);
+int RunStats(const std::filesystem::path& data, const Arguments& args);
 
 } // namespace vesk::tool

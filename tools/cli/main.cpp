@@ -25,6 +25,9 @@ constexpr Command kCommands[] = {
     {"page", RunPage, "page --id PAGEID | page --record RECORD --number PAGE"},
     {"contents", RunContents, "contents"},
     {"check", RunCheck, "check"},
+    {"kwic", RunKwic,
+     "kwic [search options] [--context N] [--sort page|left|right] [--tsv|--csv|--json] KEYWORD..."},
+    {"stats", RunStats, "stats [search options] [--level 1|2|3] [--tsv|--csv|--json] KEYWORD..."},
     {"render", RunRender, "render --id PAGEID [--target whole|main|annot] [--variants] [-o FILE] KEYWORD..."},
 };
 

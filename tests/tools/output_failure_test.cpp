@@ -51,7 +51,7 @@ protected:
                                 .Work("論語")
                                 .Volume("卷一", {"學而時習之", large, "有朋自遠方來"})
                                 .Take();
-        ASSERT_TRUE(test::MakeDataFolder(corpus, s_dir->path() / "data"));
+        ASSERT_TRUE(test::MakeMarkedDataFolder(corpus, s_dir->path() / "data"));
         test::WriteSourceFolder(corpus, s_dir->path() / "source");
     }
     static void TearDownTestSuite()

@@ -205,6 +205,11 @@ private:
             return m_writer.Volume(volume.name, file.path.string() + " line " + std::to_string(volume.line),
                                    volume.text, m_paginate, sinkProblem);
         };
+        std::error_code ec;
+        if (fs::file_size(file.path, ec) == 0 && !ec) {
+            error = file.path.string() + ": no text to import (the file is empty)";
+            return false;
+        }
         TeiWork work;
         if (!ReadTeiFile(file.path, work, sink, problem)) {
             error = problem.starts_with(file.path.string()) ? problem : file.path.string() + ": " + problem;

@@ -42,7 +42,7 @@ bool LineParagraphs::Line(std::string_view line, int lineNo, std::string& proble
     }
     const std::string_view text = TrimBlanks(m_clean);
     if (text.empty())
-        return m_notes.InNote() ? true : EndParagraph(problem);
+        return EndParagraph(problem);
     std::size_t first = 0;
     const bool indented = !m_clean.empty() && IsBlank(build::DecodeUtf8(m_clean, first));
     if (indented && !m_notes.InNote()) {

@@ -5,6 +5,8 @@
 // continues the paragraph, joined to the line before without anything in
 // between, so that a phrase running over the line end stays one phrase.
 // Blanks at both ends of a line are dropped; other control characters too.
+// A note may run over line ends, also into an indented line, but not over a
+// blank line.
 #include "import/note_brackets.h"
 #include "import/volume_text.h"
 

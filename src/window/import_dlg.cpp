@@ -89,6 +89,7 @@ void CImportDlg::CreateControls()
     auto* destinationBrowse = new QPushButton(QStringLiteral("参照…"), this);
     destinationRow->addWidget(destinationBrowse);
     connect(destinationBrowse, &QPushButton::clicked, this, [this] { Browse(m_destination, true); });
+    m_browseButtons = {inputFolder, inputFile, destinationBrowse};
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("形式："), m_format);
@@ -249,6 +250,8 @@ void CImportDlg::SetRunning(bool running)
     for (QWidget* field : {static_cast<QWidget*>(m_format), static_cast<QWidget*>(m_input),
                            static_cast<QWidget*>(m_category), static_cast<QWidget*>(m_destination)})
         field->setEnabled(!running);
+    for (QPushButton* button : m_browseButtons)
+        button->setEnabled(!running);
     m_encoding->setEnabled(!running && m_format->currentData() != QStringLiteral("tei"));
 }
 

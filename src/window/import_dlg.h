@@ -70,6 +70,7 @@ private:
     QPushButton* m_cancel = nullptr;
     QPushButton* m_open = nullptr;
     QPushButton* m_close = nullptr;
+    QList<QPushButton*> m_browseButtons;
 };
 
 } // namespace vesk

@@ -137,7 +137,7 @@ public:
         return true;
     }
 
-    bool End(std::string& problem)
+    void End()
     {
         const std::string name = m_stack.empty() ? std::string() : m_stack.back();
         const bool inLineGroup = InsideLineGroup();
@@ -146,15 +146,15 @@ public:
         if (m_skip > 0) {
             if (--m_skip == 0 && name == "g")
                 m_glyphs.pop_back();
-            return true;
+            return;
         }
         if (name == "teiHeader") {
             m_inHeader = false;
-            return true;
+            return;
         }
         if (m_inHeader) {
             EndInHeader(name);
-            return true;
+            return;
         }
         if (IsDiv(name)) {
             if (m_noteDepth == 0) {
@@ -180,8 +180,6 @@ public:
         } else if (kBlocks.contains(name) && m_noteDepth == 0) {
             m_builder->EndBlock();
         }
-        (void)problem;
-        return true;
     }
 
     void Text(std::string_view text)
@@ -214,8 +212,6 @@ public:
         }
         return true;
     }
-
-    void SetLine(int line) { m_line = line; }
 
 private:
     bool InsideText() const
@@ -348,7 +344,7 @@ private:
     std::map<std::string, std::string> m_mappings;
     std::string m_titleText, m_glyphId, m_bestMapping, m_mappingType, m_mappingText, m_scratch;
     std::string m_volumeFallback;  // the name of the volume being read when it has no head
-    int m_bestRank = 100, m_skip = 0, m_divDepth = 0, m_divCount = 0, m_noteDepth = 0, m_line = 0;
+    int m_bestRank = 100, m_skip = 0, m_divDepth = 0, m_divCount = 0, m_noteDepth = 0;
     bool m_inHeader = false, m_titleCapture = false, m_mappingCapture = false, m_headCapture = false;
     bool m_anyVolume = false;
 };
@@ -376,11 +372,12 @@ bool ReadTeiFile(const std::filesystem::path& file, TeiWork& work, const TeiVolu
         const std::string_view name = local ? local : "";
         if (type == XML_READER_TYPE_ELEMENT) {
             const bool empty = xmlTextReaderIsEmptyElement(reader.get()) == 1;
-            if (!tei.Start(reader.get(), name, problem) || (empty && !tei.End(problem)))
+            if (!tei.Start(reader.get(), name, problem))
                 return false;
+            if (empty)
+                tei.End();
         } else if (type == XML_READER_TYPE_END_ELEMENT) {
-            if (!tei.End(problem))
-                return false;
+            tei.End();
         } else if (type == XML_READER_TYPE_TEXT || type == XML_READER_TYPE_CDATA ||
                    type == XML_READER_TYPE_WHITESPACE || type == XML_READER_TYPE_SIGNIFICANT_WHITESPACE) {
             const char* value = reinterpret_cast<const char*>(xmlTextReaderConstValue(reader.get()));

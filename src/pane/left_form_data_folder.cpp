@@ -1,6 +1,7 @@
 // The search pane moves to another data folder: everything that came from
 // the old one (tree, results, scope, reading position, the page shown) is
-// dropped and the new folder's index and contents are loaded in place.
+// dropped and the new folder's index and contents are loaded in place; the
+// scope is then the new first record, as at start.
 #include "pane/contents_tree.h"
 #include "pane/left_form.h"
 #include "pane/sort_list_ctrl.h"
@@ -36,6 +37,7 @@ bool CLeftForm::OpenDataFolder(const std::filesystem::path& folder)
     m_index.Open(m_dataFolder, "Index", type);
     ClearFolderState();
     LoadContents();
+    ShowInitialScope();
     return true;
 }
 

@@ -84,6 +84,8 @@ private slots:
         QCOMPARE(pane->ResultList()->topLevelItemCount(), 0);
         QCOMPARE(m_frame->TextView()->GetLocationURL(), vesk::kBlankLocation);
         QVERIFY(pane->m_vecResults.empty());
+        // The scope is the new folder's first record, as at start.
+        QCOMPARE(pane->findChild<QLabel*>(QStringLiteral("scopeLabel"))->text(), QStringLiteral("史"));
         QVERIFY(m_frame->FolderLabel()->text().contains(QString::fromStdString(Folder("second").string())));
         QVERIFY(m_messages.isEmpty());
 

@@ -96,7 +96,11 @@ int Work(const CommandLine& line, const StagedFolder& source, const StagedFolder
             std::fflush(stderr);
         };
     vesk::build::BuildReport built;
-    if (!vesk::build::WriteDataFolder(corpus, data->temp(), built, error, progress)) {
+    // The staged folder's lock, taken in Prepare, came with the fork: this
+    // process is its one writer already.
+    vesk::build::WriteOptions options;
+    options.callerHoldsLock = true;
+    if (!vesk::build::WriteDataFolder(corpus, data->temp(), built, error, progress, options)) {
         Say(error);
         return kExitFailed;
     }

@@ -33,8 +33,13 @@ QStringList CDataFolders::Recent() const
 
 void CDataFolders::SetCurrent(const QString& folder)
 {
+    const QString previous = m_current.isEmpty() ? QString() : QDir::cleanPath(QDir(m_current).absolutePath());
     m_current = QDir::cleanPath(QDir(folder).absolutePath());
     QStringList recent = QSettings().value(kRecentKey).toStringList();
+    // The folder the reader started with (found by --data or the lookup)
+    // joins the list when the user leaves it, so the way back is in the menu.
+    if (!previous.isEmpty() && previous != m_current && !recent.contains(previous) && IsDataFolderPath(previous))
+        recent.prepend(previous);
     recent.removeAll(m_current);
     recent.prepend(m_current);
     while (recent.size() > kMaxRecent)

@@ -116,6 +116,8 @@ private slots:
         const QString second = QString::fromStdString(Folder("second").string());
         QVERIFY(vesk::CDataFolders::Remembered().isEmpty());
         QVERIFY(m_frame->OpenDataFolder(second));
+        // The folder the reader started with is on the list, to go back to.
+        QCOMPARE(m_frame->DataFolders()->Recent(), (QStringList{second, first}));
         QVERIFY(m_frame->OpenDataFolder(first));
         QCOMPARE(m_frame->DataFolders()->Recent(), (QStringList{first, second}));
         QCOMPARE(vesk::CDataFolders::Remembered(), first);

@@ -99,6 +99,12 @@ struct FormatCase {
     bool placeholder = false;  // 鮮矣〓不 on the second page: a character without a mapping
 };
 
+// Names the case in gtest's messages instead of dumping its bytes.
+void PrintTo(const FormatCase& c, std::ostream* out)
+{
+    *out << c.format;
+}
+
 class FormatImport : public ::testing::TestWithParam<FormatCase> {};
 
 TEST_P(FormatImport, BuildsTheTreePagesNotesAndPhrases)
@@ -132,8 +138,9 @@ TEST_P(FormatImport, BuildsTheTreePagesNotesAndPhrases)
     EXPECT_EQ(Places(dir / "data", "annot", c.annotation), 1) << c.annotation;
     EXPECT_EQ(Places(dir / "data", "main", c.annotation), 0) << c.annotation;
     EXPECT_EQ(Places(dir / "data", "whole", c.gaijiKeyword), 1) << c.gaijiKeyword;
-    if (c.placeholder)
+    if (c.placeholder) {
         EXPECT_NE(ReadFile(volume / "0002.htm").find("鮮矣〓不"), std::string::npos);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

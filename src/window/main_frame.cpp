@@ -64,6 +64,8 @@ CMainFrame::CMainFrame(const Paths& paths, QWidget* parent) : QMainWindow(parent
                               m_toolBar ? m_toolBar->PageEdit() : nullptr);
     m_pLeftForm->OnInitialUpdate();
     m_readingAids = new CReadingAids(*this, *m_pLeftForm, *m_pTextView, m_paths.dataFolder);
+    connect(m_dataFolders, &CDataFolders::DataFolderChanged, m_readingAids,
+            [this](const QString& folder) { m_readingAids->SetDataFolder(folder.toStdString()); });
     // The pane width the user left at the last exit comes back; without a
     // saved layout the search pane starts 260 pixels wide.
     m_splitter->LoadLayout();

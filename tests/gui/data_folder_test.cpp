@@ -6,6 +6,8 @@
 #include "pane/keyword_box.h"
 #include "pane/left_form.h"
 #include "pane/sort_list_ctrl.h"
+#include "reading/bookmark_list_wnd.h"
+#include "reading/reading_aids.h"
 #include "support/data_folder.h"
 #include "ui/app_strings.h"
 #include "window/data_folders.h"
@@ -17,6 +19,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <filesystem>
@@ -127,6 +130,26 @@ private slots:
         QCOMPARE(recent->actions().size(), 2);
         recent->actions().at(1)->trigger();  // the second folder again, from the menu
         QCOMPARE(TopLevelNames(), QStringList{QStringLiteral("史")});
+    }
+
+    void historyAndBookmarksFollowTheFolder()
+    {
+        vesk::CReadingAids* aids = m_frame->ReadingAids();
+        Select(0);
+        QVERIFY(aids->AddBookmark(QStringLiteral("first folder")));
+        QCOMPARE(Search(QStringLiteral("明月")), 1);
+        QCOMPARE(aids->History().Entries().size(), 1);
+
+        // The second folder has neither: a bookmark of the first would
+        // name a page of another corpus there.
+        QVERIFY(m_frame->OpenDataFolder(QString::fromStdString(Folder("second").string())));
+        QVERIFY(aids->Bookmarks().m_vecBookmarks.empty());
+        QVERIFY(aids->History().Entries().isEmpty());
+        QVERIFY(aids->BookmarkList()->findChild<QTreeWidget*>()->topLevelItemCount() == 0);
+
+        QVERIFY(m_frame->OpenDataFolder(QString::fromStdString(Folder("first").string())));
+        QCOMPARE(aids->Bookmarks().m_vecBookmarks.size(), std::size_t{1});
+        QCOMPARE(aids->History().Entries().size(), 1);
     }
 
     void importDialogRunsTheImporterAndOpensTheResult()

@@ -8,7 +8,7 @@ purpose="${1:-all}"
 
 build_pkgs=(g++ cmake ninja-build pkg-config libgtest-dev googletest clang-14
             libclang-rt-14-dev libfuzzer-14-dev qt6-base-dev qt6-translations-l10n
-            libsqlite3-dev)
+            libsqlite3-dev libxml2-dev)
 run_pkgs=(unicode-data nodejs npm bzip2 fonts-noto-cjk fonts-hanazono)
 test_pkgs=(xvfb xauth imagemagick librsvg2-bin fonts-noto-cjk fonts-hanazono desktop-file-utils xdotool poppler-utils
            ripgrep python3)

@@ -93,6 +93,14 @@ public:
     void UpdatePageIndicator();
     QSlider* PageSlider() const { return m_pageSlider; }
 
+    // Another data folder in place of the open one (left_form_data_folder.cpp):
+    // the index of the chosen target, the contents tree, and a fresh scope,
+    // result list and reading position; the text view goes blank. The folder
+    // is tried first, so one whose index does not open (the index reports
+    // "データを開けませんでした。") leaves everything as it was: false then.
+    bool OpenDataFolder(const std::filesystem::path& folder);
+    const std::filesystem::path& DataFolder() const { return m_dataFolder; }
+
     // The search command and the target radios (left_form_search.cpp).
     void OnSearch();
     // A target radio: 0 whole text, 1 main text, 2 annotations.
@@ -181,6 +189,7 @@ private:
     void UpdateFocusProxy();
     void ConnectCommands();
     void WatchKeys();
+    void ClearFolderState();
 
     std::filesystem::path m_dataFolder;
     PrivateTempFolder m_pageFolder;

@@ -89,6 +89,18 @@ CReadingAids::CReadingAids(QMainWindow& frame, CLeftForm& form, CVeskView& view,
 
 CReadingAids::~CReadingAids() = default;
 
+void CReadingAids::SetDataFolder(const std::filesystem::path& dataFolder)
+{
+    m_historyPopup->hide();
+    m_history = CKeywordHistory(dataFolder);
+    m_bookmarks = CBookmarkStore(dataFolder);
+    QString problem;
+    if (!m_bookmarks.Load(&problem))
+        ShowStatus(QStringLiteral("しおりのファイルを読めませんでした：") + problem);
+    if (m_bookmarkListWnd)
+        m_bookmarkListWnd->Refresh();
+}
+
 void CReadingAids::CreateActions()
 {
     m_addBookmark = new QAction(QStringLiteral("しおりを挟む(&A)..."), this);

@@ -47,6 +47,10 @@ public:
     // The list window, made when first shown.
     CBookmarkListWnd* BookmarkList();
 
+    // Another data folder is open: its own search history and bookmarks
+    // take the place of the old folder's (the list window, if open, follows).
+    void SetDataFolder(const std::filesystem::path& dataFolder);
+
     // The page the text view shows (a plain page or a hit page); none
     // before any page is shown.
     std::optional<BookmarkTag> PageBeingRead() const;

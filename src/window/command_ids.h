@@ -33,5 +33,8 @@ inline constexpr int NextPane = 57680;           // F6
 inline constexpr int PrevPane = 57681;           // Shift+F6
 inline constexpr int ViewToolbar = 59392;
 inline constexpr int ViewStatusBar = 59393;
+// Data folders (File menu).
+inline constexpr int OpenDataFolder = 33001;     // "データフォルダを開く…"
+inline constexpr int ImportTexts = 33002;        // "テキストを取り込む…"
 
 } // namespace vesk::cmd

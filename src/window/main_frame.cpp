@@ -8,6 +8,7 @@
 #include "window/about_dlg.h"
 #include "window/command_ids.h"
 #include "window/concordance_commands.h"
+#include "window/data_folders.h"
 #include "window/program_files.h"
 #include "window/reading_navigation.h"
 #include "window/scroll_tool_bar.h"
@@ -40,6 +41,7 @@ CMainFrame::CMainFrame(const Paths& paths, QWidget* parent) : QMainWindow(parent
     const std::filesystem::path splash =
         FindProgramFile(m_paths.programFolder, kSplashFileName.toStdString());
     CSplashWnd::ShowSplash(this, QString::fromStdString(splash.string()));
+    m_dataFolders = new CDataFolders(QString::fromStdString(m_paths.dataFolder.string()), this);
     CreateActions();
     CreateMenus();
     CreateAccelerators();
@@ -63,9 +65,12 @@ CMainFrame::CMainFrame(const Paths& paths, QWidget* parent) : QMainWindow(parent
                               m_toolBar ? m_toolBar->PageEdit() : nullptr);
     m_pLeftForm->OnInitialUpdate();
     m_readingAids = new CReadingAids(*this, *m_pLeftForm, *m_pTextView, m_paths.dataFolder);
+    connect(m_dataFolders, &CDataFolders::DataFolderChanged, m_readingAids,
+            [this](const QString& folder) { m_readingAids->SetDataFolder(folder.toStdString()); });
     // The pane width the user left at the last exit comes back; without a
     // saved layout the search pane starts 260 pixels wide.
     m_splitter->LoadLayout();
+    ShowFolderInStatusBar();
 
     RefreshCommandStates();
     m_idleRefresh.setInterval(kIdleRefreshMs);
@@ -108,6 +113,8 @@ void CMainFrame::CreateActions()
     AddCommand(cmd::ExportResults, QStringLiteral("検索結果の書き出し…"));
     AddCommand(cmd::About, QStringLiteral("バージョン(&A)..."), QStringLiteral("情報"));
     AddCommand(cmd::Help, QStringLiteral("ヘルプ"));
+    AddCommand(cmd::OpenDataFolder, QStringLiteral("データフォルダを開く…"));
+    AddCommand(cmd::ImportTexts, QStringLiteral("テキストを取り込む…"));
     // Commands reached only by keys.
     AddCommand(cmd::FilePrintStandard, QString());
     AddCommand(cmd::NextPane, QString());
@@ -130,7 +137,7 @@ QMenu* CMainFrame::AddMenu(const QString& title, std::initializer_list<int> ids)
 
 void CMainFrame::CreateMenus()
 {
-    AddMenu(QStringLiteral("ファイル(&F)"), {cmd::PrintSetup, cmd::Print, cmd::Exit});
+    CreateDataFolderMenu(AddMenu(QStringLiteral("ファイル(&F)"), {cmd::PrintSetup, cmd::Print, cmd::Exit}));
     AddMenu(QStringLiteral("編集(&E)"), {cmd::Copy, cmd::SelectAll});
     AddMenu(QStringLiteral("表示(&V)"), {cmd::ViewToolbar, cmd::ViewStatusBar, cmd::FullDisplay});
     AddMenu(QStringLiteral("一覧"), {cmd::PrevPage, cmd::NextPage, kSeparator, cmd::PrevVolume,
@@ -203,8 +210,11 @@ void CMainFrame::InstallHandlers()
     SetCommandHandler(cmd::ViewToolbar, [this] { m_toolBar->setVisible(!m_toolBar->isVisible()); });
     m_commands[cmd::ViewToolbar].checked = [this] { return m_toolBar->isVisible(); };
     // The item stays as it always was, enabled and inert; the status bar
-    // below the panes only tells why a search found nothing.
+    // below the panes tells why a search found nothing and, at its right
+    // end, names the open data folder.
     SetCommandHandler(cmd::ViewStatusBar, [] {});
+    SetCommandHandler(cmd::OpenDataFolder, [this] { OnOpenDataFolder(); });
+    SetCommandHandler(cmd::ImportTexts, [this] { OnImportTexts(); });
 }
 
 void CMainFrame::InstallViewHandlers()

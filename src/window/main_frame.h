@@ -12,10 +12,12 @@
 #include <map>
 
 class QAction;
+class QLabel;
 class QMenu;
 
 namespace vesk {
 
+class CDataFolders;
 class CLeftForm;
 class CReadingAids;
 class CSCrollToolBar;
@@ -50,6 +52,16 @@ public:
 
     static constexpr int kIdleRefreshMs = 200;
 
+    // The data folder (main_frame_data_folder.cpp): the open one, the recent
+    // ones, and the switch, which windows of a folder follow through
+    // DataFolders()->DataFolderChanged.
+    CDataFolders* DataFolders() const { return m_dataFolders; }
+    // Opens folder in place of the open one. A folder that is not a data
+    // folder, or whose index does not open, gives a message and changes
+    // nothing (false).
+    bool OpenDataFolder(const QString& folder);
+    QLabel* FolderLabel() const { return m_folderLabel; }
+
 private:
     struct Command {
         QAction* action = nullptr;
@@ -70,6 +82,11 @@ private:
     bool ViewIsActive() const;
     void OnHelp();
     void OnAbout();
+    void CreateDataFolderMenu(QMenu* fileMenu);
+    void UpdateRecentMenu();
+    void OnOpenDataFolder();
+    void OnImportTexts();
+    void ShowFolderInStatusBar();
 
     Paths m_paths;
     ST_SplitterWnd* m_splitter = nullptr;
@@ -79,6 +96,9 @@ private:
     CReadingAids* m_readingAids = nullptr; // history, bookmarks, code points, character information
     std::map<int, Command> m_commands;
     QTimer m_idleRefresh;
+    CDataFolders* m_dataFolders = nullptr;
+    QMenu* m_recentMenu = nullptr;
+    QLabel* m_folderLabel = nullptr;
 };
 
 } // namespace vesk

@@ -4,6 +4,7 @@
 #include "ui/app_strings.h"
 #include "ui/message_box.h"
 #include "ui/resource_ids.h"
+#include "window/data_folders.h"
 #include "window/main_frame.h"
 #include "window/quit_on_signal.h"
 
@@ -38,8 +39,9 @@ void CVeskApp::ParseCommandLine()
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption data(QStringLiteral("data"),
-                                  QStringLiteral("Read the index and pages from DIR (default: beside the program, "
-                                                 "then vesk/ in the XDG data folders)."),
+                                  QStringLiteral("Read the index and pages from DIR (default: the data folder opened "
+                                                 "last, then beside the program, then vesk/ in the XDG "
+                                                 "data folders)."),
                                   QStringLiteral("DIR"));
     const QCommandLineOption noSplash(QStringLiteral("no-splash"),
                                       QStringLiteral("Start without the start-up picture."));
@@ -50,6 +52,8 @@ void CVeskApp::ParseCommandLine()
     std::optional<std::filesystem::path> requested;
     if (parser.isSet(data))
         requested = parser.value(data).toStdString();
+    else if (const QString last = CDataFolders::Remembered(); !last.isEmpty())
+        requested = last.toStdString();
     m_dataFolder = FindDataFolder(requested, m_programFolder);
 }
 

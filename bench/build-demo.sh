@@ -10,7 +10,10 @@
 # The demo source is made by ./run (the demo-corpus converter in tools/). The
 # builder is taken from $VESK_BIN (default build/bin/vesk-build); the data
 # folder is written to a temporary folder and removed afterwards.
-# Target: about 26 million characters in at most 60 s wall and 4 GiB peak.
+# Target: about 26 million characters in at most 60 s wall; peak memory under
+# 1.5 GiB whatever the corpus (docs/performance.md, "The builder in bounded
+# memory"). A corpus N times the demo: bench/make-scaled-source.py, then pass
+# its folder as SOURCE_DIR.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 builder="${VESK_BIN:-$root/build/bin/vesk-build}"

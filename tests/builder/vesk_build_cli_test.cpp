@@ -101,7 +101,8 @@ TEST_F(VeskBuildCli, UsageErrorsExitWithTwo)
     const std::string dirs = Quote(source.path()) + " " + Quote(out.path());
     const std::vector<std::string> usages = {
         "", Quote(source.path()), "--bogus " + dirs, dirs + " extra", "--variants",
-        Quote(out / "none") + " " + Quote(out.path())};
+        Quote(out / "none") + " " + Quote(out.path()),
+        "--memory 0 " + dirs, "--memory 4096 " + dirs, "--memory 1x " + dirs, dirs + " --memory"};
     for (const std::string& args : usages) {
         SCOPED_TRACE(args);
         const BuildRun run = RunBuild(args, scratch);

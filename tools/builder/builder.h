@@ -19,6 +19,10 @@ struct SourceNode {
     std::uint16_t firstPage = 1;     // volumes: page number of the first page
     std::vector<std::string> pages;  // volumes: page bytes (UTF-8 HTML), in page order
     int sourceLine = 0;              // line in contents.txt, for messages (0: none)
+    // volumes listed by ListSourceCorpus: each page is read from its file in
+    // the corpus's pageSources when it is written (pages then holds one empty
+    // string per page).
+    bool pagesListed = false;
 };
 
 struct SourceCorpus {
@@ -51,11 +55,23 @@ bool ReadSourceCorpus(const std::filesystem::path& dir, SourceCorpus& corpus, st
 // corpus, without its byte-order mark.
 bool ReadVariantTable(const std::filesystem::path& path, SourceCorpus& corpus, std::string& error);
 
+// As ReadSourceCorpus, with the same checks (a page's kind and size by its
+// file's status), but the pages are only listed (SourceNode::pagesListed) and
+// read one at a time while the data folder is written, so the builder's
+// memory does not grow with the corpus.
+bool ListSourceCorpus(const std::filesystem::path& dir, SourceCorpus& corpus, std::string& error,
+                      const SourceOptions& options = {});
+
+// Reads a listed page file as ReadSourceCorpus would; false with a one-line
+// error naming it.
+bool ReadPageFile(const std::filesystem::path& path, std::string& bytes, std::string& error);
+
 struct BuildReport {
     std::vector<std::string> warnings; // one line each, e.g. a page without its text cell
     std::uint32_t pages = 0;
     std::uint64_t wholeChars = 0, mainChars = 0, annotationChars = 0; // indexed positions with a key
     std::uint64_t apparentBytes = 0, diskBytes = 0;                    // the written data folder
+    std::size_t spilledRuns = 0;     // sorted runs of posting data written to disk and merged
 };
 
 using ProgressFn = std::function<void(const std::string& stage, double fraction)>;
@@ -69,6 +85,13 @@ struct WriteOptions {
     // The caller already holds outDir's writer lock (fileio/folder_lock.h);
     // otherwise WriteDataFolder takes it and fails when another writer has it.
     bool callerHoldsLock = false;
+    // Memory for the posting streams of all layers. When it is full, its
+    // streams are written as a sorted run into a folder under the output and
+    // merged at the end, so the builder's memory stays bounded whatever the
+    // corpus; the files written are the same whatever the size.
+    // 256 MiB: a larger buffer spills fewer runs but builds no faster; appends
+    // to 200,000 streams scattered over it miss the caches more often.
+    std::uint64_t postingBufferBytes = std::uint64_t{256} << 20;
 };
 
 // The names of the files of a data folder, in the order they are written.

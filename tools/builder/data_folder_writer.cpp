@@ -3,6 +3,7 @@
 // table and the index files are written, and all files are renamed into place.
 #include "builder/builder.h"
 #include "builder/contents_writer.h"
+#include "builder/layer_worker.h"
 #include "builder/output_file.h"
 #include "builder/page_positions.h"
 #include "builder/page_store_writer.h"
@@ -10,6 +11,7 @@
 #include "builder/posting_file_writer.h"
 #include "builder/posting_streams.h"
 #include "builder/source_file.h"
+#include "builder/spill_folder.h"
 #include "builder/variant_groups.h"
 #include "datafolder/data_folder_switch.h"
 #include "engine/variant_table_check.h"
@@ -17,6 +19,9 @@
 
 #include <array>
 #include <memory>
+#include <new>
+#include <optional>
+#include <thread>
 #include <sys/stat.h>
 
 namespace vesk::build {
@@ -51,13 +56,65 @@ std::size_t CountPages(const SourceCorpus& corpus)
     return pages;
 }
 
+// The posting streams of the three layers: the whole text's on a thread of
+// its own, the main text's and the annotations' on the caller's; each part
+// has half of the memory budget, and both spill into one folder under the
+// output.
 struct Layers {
+    SpillFolder spill;
+    PostingRuns wholeRuns, otherRuns;
     PostingStreams whole, main, notes;
     PairStreams wholePairs, mainPairs, notesPairs;
-    explicit Layers(std::span<const std::int32_t> groups) : whole(groups), main(groups), notes(groups)
+    Layers(std::span<const std::int32_t> groups, std::uint64_t budget,
+           const std::filesystem::path& outDir)
+        : spill(outDir), wholeRuns(1, kKeyCount, budget / 2, spill),
+          otherRuns(2, kKeyCount, budget - budget / 2, spill), whole(groups, wholeRuns, 0),
+          main(groups, otherRuns, 0), notes(groups, otherRuns, 1)
     {
     }
 };
+
+// Writes a layer's two index files from its streams' summaries and bytes.
+bool WriteLayer(PostingRuns& runs, std::uint32_t layer, const PostingStreams& streams,
+                BlockLayout layout, OutputFile& directory, OutputFile& data, std::string& error)
+{
+    PostingFileWriter writer(streams.streams(), layout, directory, data);
+    return writer.Start(error) &&
+           runs.ReadLayer(
+               layer,
+               [&](std::uint32_t key, std::span<const std::uint8_t> bytes) {
+                   return writer.Write(key, bytes, error);
+               },
+               error) &&
+           writer.Finish(error);
+}
+
+// Writes the index files of the three layers, the whole text's on a thread
+// of its own. The first error in layer order is reported.
+bool WriteIndexFiles(Layers& layers, BlockLayout layout, std::span<OutputFile> files,
+                     std::string& error)
+{
+    std::string wholeError;
+    bool wholeOk = false;
+    std::jthread whole([&] { // joined also if this thread throws
+        try {
+            wholeOk = layers.wholeRuns.FinishAppending(wholeError) &&
+                      WriteLayer(layers.wholeRuns, 0, layers.whole, layout,
+                                 files[kWholeDirectory], files[kWholeData], wholeError);
+        } catch (const std::bad_alloc&) {
+            wholeError = "out of memory";
+        }
+    });
+    const bool othersOk = layers.otherRuns.FinishAppending(error) &&
+                          WriteLayer(layers.otherRuns, 0, layers.main, layout,
+                                     files[kMainDirectory], files[kMainData], error) &&
+                          WriteLayer(layers.otherRuns, 1, layers.notes, layout,
+                                     files[kNotesDirectory], files[kNotesData], error);
+    whole.join();
+    if (!wholeOk)
+        error = wholeError;
+    return wholeOk && othersOk;
+}
 
 // The table as `vesk-tool check` reads it: the builder refuses what the
 // check would name, so that every folder it writes passes the check.
@@ -76,42 +133,74 @@ bool CheckVariantTable(const SourceCorpus& corpus, std::string& error)
     return false;
 }
 
-// Stores every page and collects its positions in the three layers.
+// Stores every page and collects its positions in the three layers, the
+// whole text's through a LayerWorker. When both sides fail, the error of the
+// earlier page is reported (on one page: the store's, then the layers' in
+// order), as a build in one pass would.
 bool WritePages(const SourceCorpus& corpus, PageStoreWriter& store, Layers& layers,
                 std::string& error, std::vector<std::string>& warnings, const ProgressFn& progress)
 {
     const std::size_t total = CountPages(corpus);
+    LayerWorker wholeWorker(layers.whole);
     PageLayers positions;
+    std::string loaded; // a listed page, read from its file
     std::uint32_t pageId = 0;
-    for (const SourceNode& node : corpus.nodes) {
+    std::optional<std::uint32_t> failedPage; // on this side
+    bool stopped = false;
+    for (std::size_t n = 0; n < corpus.nodes.size() && !stopped; ++n) {
+        const SourceNode& node = corpus.nodes[n];
         for (std::size_t i = 0; i < node.pages.size(); ++i, ++pageId) {
             const auto pageNumber = static_cast<std::uint32_t>(node.firstPage + i);
             const std::string name = StorePageName(node.folder, pageNumber);
-            const std::string& page = node.pages[i];
-            const std::string where =
+            const bool listed = node.pagesListed && pageId < corpus.pageSources.size();
+            if (listed && !ReadPageFile(corpus.pageSources[pageId], loaded, error)) {
+                failedPage = pageId;
+                stopped = true;
+                break;
+            }
+            const std::string& page = listed ? loaded : node.pages[i];
+            std::string where =
                 pageId < corpus.pageSources.size() ? ShownText(corpus.pageSources[pageId]) : "page " + ShownText(name);
             if (!CollectPagePositions(page, pageNumber, positions))
                 warnings.push_back(where + ": no text cell (" + (pageNumber % 2 == 0 ? "first" : "second") +
                                    " <TD> cell for page number " + std::to_string(pageNumber) +
                                    "); nothing of it is indexed");
             std::string problem;
-            if (!store.AddPage(name, page, problem) ||
-                !layers.whole.AddPage(pageId, positions.whole, problem) ||
-                !layers.main.AddPage(pageId, positions.main, problem) ||
-                !layers.notes.AddPage(pageId, positions.annotations, problem)) {
+            if (!store.AddPage(name, page, problem)) {
                 // A full disk is the output's fault, not the page's: the
                 // line then names only the file that could not be written.
                 error = store.OutputFailed() ? problem : where + ": " + problem;
-                return false;
+                failedPage = pageId;
+                stopped = true;
+                break;
             }
+            // The worker takes the whole text's positions away: its pairs first.
             layers.wholePairs.AddPage(pageId, positions.whole);
+            if (!wholeWorker.AddPage(pageId, where, positions.whole)) {
+                stopped = true; // the worker's error is reported below
+                break;
+            }
+            if (!layers.main.AddPage(pageId, positions.main, problem) ||
+                !layers.notes.AddPage(pageId, positions.annotations, problem)) {
+                error = where + ": " + problem;
+                failedPage = pageId;
+                stopped = true;
+                break;
+            }
             layers.mainPairs.AddPage(pageId, positions.main);
             layers.notesPairs.AddPage(pageId, positions.annotations);
             if (progress && (pageId % 256 == 0))
                 progress("pages", static_cast<double>(pageId) / static_cast<double>(total));
         }
     }
-    return store.Finish(error);
+    std::uint32_t wholeFailedPage = 0;
+    std::string wholeError;
+    if (!wholeWorker.Finish(wholeFailedPage, wholeError)) {
+        if (!failedPage || wholeFailedPage <= *failedPage)
+            error = wholeError;
+        return false;
+    }
+    return !failedPage && store.Finish(error);
 }
 
 void MeasureFiles(const std::array<OutputFile, kFileCount>& files, BuildReport& report)
@@ -162,7 +251,8 @@ bool WriteDataFolder(const SourceCorpus& corpus, const std::filesystem::path& ou
             return false;
     }
 
-    auto layers = std::make_unique<Layers>(groupOfSlot);
+    RemoveStaleSpillFolders(outDir); // under the writer lock: no other build spills there
+    auto layers = std::make_unique<Layers>(groupOfSlot, options.postingBufferBytes, outDir);
     PageStoreWriter store(files[kStoreDirectory], files[kStoreContent]);
     if (!WritePages(corpus, store, *layers, error, report.warnings, progress) ||
         !WriteContents(records, files[kContents], error) ||
@@ -175,25 +265,18 @@ bool WriteDataFolder(const SourceCorpus& corpus, const std::filesystem::path& ou
     report.annotationChars = layers->notes.keyedPositions();
     const BlockLayout layout =
         options.interleaveBlocks ? BlockLayout::interleaved : BlockLayout::contiguous;
-    struct LayerFiles {
-        const PostingStreams* streams;
-        const PairStreams* pairs;
-        FileIndex directory, pairFile;
-    };
-    const LayerFiles indexes[] = {
-        {&layers->whole, &layers->wholePairs, kWholeDirectory, kWholePairs},
-        {&layers->main, &layers->mainPairs, kMainDirectory, kMainPairs},
-        {&layers->notes, &layers->notesPairs, kNotesDirectory, kNotesPairs}};
-    for (std::size_t k = 0; k < 3; ++k) {
-        if (progress)
-            progress("index", static_cast<double>(k) / 3.0);
-        const LayerFiles& layer = indexes[k];
-        // The pair file records the generation it switches in with.
-        if (!WritePostingFiles(layer.streams->streams(), layout, files[layer.directory],
-                               files[layer.directory + 1], error) ||
-            !layer.pairs->Write(change.Id(), files[layer.pairFile], error))
+    if (progress)
+        progress("index", 0.0);
+    if (!WriteIndexFiles(*layers, layout, files, error))
+        return false;
+    report.spilledRuns = layers->wholeRuns.spilledRuns() + layers->otherRuns.spilledRuns();
+    // Each pair file records the generation it switches in with.
+    const std::pair<const PairStreams*, FileIndex> pairFiles[] = {
+        {&layers->wholePairs, kWholePairs}, {&layers->mainPairs, kMainPairs},
+        {&layers->notesPairs, kNotesPairs}};
+    for (const auto& [pairs, file] : pairFiles)
+        if (!pairs->Write(change.Id(), files[file], error))
             return false;
-    }
     layers.reset();
 
     for (OutputFile& file : files)

@@ -1,4 +1,5 @@
-// vesk-build [--variants FILE] [--force] [--quiet] [--allow-outside-links] SOURCE_DIR OUT_DIR
+// vesk-build [--variants FILE] [--force] [--quiet] [--allow-outside-links] [--memory MIB]
+//            SOURCE_DIR OUT_DIR
 // Builds a data folder from a source corpus. Exit status: 0 success, 1 the
 // build failed (bad source input, a format limit, an unwritable output,
 // another program writing OUT_DIR; one line on standard error names the file
@@ -7,8 +8,10 @@
 // "vesk-build: warning: ..." and do not fail the build.
 #include "builder/builder.h"
 #include "builder/source_file.h"
+#include "builder/spill_folder.h"
 #include "fileio/folder_lock.h"
 
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -27,6 +30,7 @@ constexpr int kExitUsage = 2;
 struct Arguments {
     fs::path source, out, variants;
     bool force = false, quiet = false, allowOutsideLinks = false;
+    std::uint64_t postingMemory = vesk::build::WriteOptions{}.postingBufferBytes;
 };
 
 int Usage(const std::string& problem)
@@ -34,9 +38,20 @@ int Usage(const std::string& problem)
     std::fprintf(stderr,
                  "vesk-build: %s\n"
                  "usage: vesk-build [--variants FILE] [--force] [--quiet] [--allow-outside-links] "
-                 "SOURCE_DIR OUT_DIR\n",
+                 "[--memory MIB] SOURCE_DIR OUT_DIR\n",
                  problem.c_str());
     return kExitUsage;
+}
+
+// A whole number of MiB for the posting buffer (the buffer's offsets are 32-bit).
+bool ParseMebibytes(std::string_view text, std::uint64_t& bytes)
+{
+    unsigned mebibytes = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), mebibytes);
+    if (ec != std::errc() || end != text.data() + text.size() || mebibytes < 1 || mebibytes > 4095)
+        return false;
+    bytes = std::uint64_t{mebibytes} << 20;
+    return true;
 }
 
 bool ParseArguments(int argc, char** argv, Arguments& args, std::string& problem)
@@ -50,6 +65,11 @@ bool ParseArguments(int argc, char** argv, Arguments& args, std::string& problem
             args.quiet = true;
         } else if (arg == "--allow-outside-links") {
             args.allowOutsideLinks = true;
+        } else if (arg == "--memory") {
+            if (++i >= argc || !ParseMebibytes(argv[i], args.postingMemory)) {
+                problem = "--memory needs a number of MiB from 1 to 4095";
+                return false;
+            }
         } else if (arg == "--variants") {
             if (++i >= argc) {
                 problem = "--variants needs a FILE";
@@ -110,6 +130,9 @@ void PrintSummary(const BuildReport& report, double seconds)
                  static_cast<unsigned long long>(report.annotationChars),
                  Mebibytes(report.apparentBytes).c_str(), Mebibytes(report.diskBytes).c_str(),
                  seconds);
+    if (report.spilledRuns > 0)
+        std::fprintf(stderr, "vesk-build: %zu sorted runs of posting data spilled and merged\n",
+                     report.spilledRuns);
 }
 
 int Fail(const std::string& error)
@@ -136,7 +159,7 @@ int Build(int argc, char** argv)
     const auto started = std::chrono::steady_clock::now();
     vesk::build::SourceCorpus corpus;
     std::string error;
-    if (!vesk::build::ReadSourceCorpus(args.source, corpus, error, {.allowOutsideLinks = args.allowOutsideLinks}))
+    if (!vesk::build::ListSourceCorpus(args.source, corpus, error, {.allowOutsideLinks = args.allowOutsideLinks}))
         return Fail(error);
     if (!args.variants.empty() && !vesk::build::ReadVariantTable(args.variants, corpus, error))
         return Fail(error);
@@ -160,10 +183,11 @@ int Build(int argc, char** argv)
         std::fflush(stderr);
     };
     BuildReport report;
+    vesk::build::RemoveSpillFoldersOnSignals();
     const bool ok = vesk::build::WriteDataFolder(
         corpus, args.out, report, error,
         showProgress ? vesk::build::ProgressFn(progress) : vesk::build::ProgressFn(),
-        {.callerHoldsLock = true});
+        {.callerHoldsLock = true, .postingBufferBytes = args.postingMemory});
     if (showProgress)
         std::fprintf(stderr, "\r%-12s\r", "");
     for (const std::string& warning : report.warnings)

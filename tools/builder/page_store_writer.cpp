@@ -9,6 +9,7 @@ namespace vesk::build {
 namespace {
 
 constexpr std::uint64_t kMaxStoreBytes = 0x7FFFFFFF;
+constexpr std::size_t kEntryBuffer = std::size_t{1} << 20; // directory bytes gathered per write
 
 void AppendU32(std::vector<std::uint8_t>& out, std::uint32_t v)
 {
@@ -61,6 +62,17 @@ bool PageStoreWriter::AddPage(std::string_view name, std::string_view bytes, std
     AppendU32(m_entries, static_cast<std::uint32_t>(m_end));
     AppendU32(m_entries, static_cast<std::uint32_t>(bytes.size()));
     ++m_pages;
+    return m_entries.size() < kEntryBuffer || WriteEntries(error);
+}
+
+// Writes the gathered entries after those written before (the header comes
+// last, when the number of pages is known).
+bool PageStoreWriter::WriteEntries(std::string& error)
+{
+    if (!m_directory.WriteAt(kStoreHeaderSize + m_entriesWritten, m_entries, error))
+        return false;
+    m_entriesWritten += m_entries.size();
+    m_entries.clear();
     return true;
 }
 
@@ -71,7 +83,7 @@ bool PageStoreWriter::Finish(std::string& error)
     AppendU32(header, static_cast<std::uint32_t>(kNameWidth));
     header.resize(kStoreHeaderSize, 0);
     std::copy(kStoreLabel.begin(), kStoreLabel.end(), header.begin() + 8);
-    return m_directory.Append(header, error) && m_directory.Append(m_entries, error);
+    return WriteEntries(error) && m_directory.WriteAt(0, header, error);
 }
 
 } // namespace vesk::build

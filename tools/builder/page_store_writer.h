@@ -36,9 +36,12 @@ public:
     bool Finish(std::string& error);
 
 private:
+    bool WriteEntries(std::string& error);
+
     OutputFile& m_directory;
     OutputFile& m_content;
-    std::vector<std::uint8_t> m_entries;
+    std::vector<std::uint8_t> m_entries; // not yet written
+    std::uint64_t m_entriesWritten = 0;
     std::vector<std::uint8_t> m_scrambled;
     std::uint32_t m_pages = 0;
     std::uint64_t m_end = 0;

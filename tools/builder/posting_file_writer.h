@@ -12,6 +12,7 @@
 #include "builder/posting_streams.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,39 @@ inline constexpr std::uint32_t kNoNextBlock = 0xFFFFFFFF;
 // testing readers that must follow the block links).
 enum class BlockLayout { contiguous, interleaved };
 
-// Writes the directory and data files of streams (indexed by key).
-bool WritePostingFiles(const std::vector<KeyStream>& streams, BlockLayout layout,
-                       OutputFile& directory, OutputFile& data, std::string& error);
+// Writes the directory and data files of streams (indexed by key) whose
+// bytes come piece by piece, keys ascending:
+//   PostingFileWriter writer(streams, layout, directory, data);
+//   writer.Start(error);  writer.Write(key, bytes, error) ...;  writer.Finish(error);
+class PostingFileWriter {
+public:
+    PostingFileWriter(const std::vector<KeyStream>& streams, BlockLayout layout,
+                      OutputFile& directory, OutputFile& data);
+
+    // Places the streams' blocks; false when there are too many.
+    bool Start(std::string& error);
+    // The next bytes of key's stream (keys in ascending order; a key's
+    // pieces in order).
+    bool Write(std::uint32_t key, std::span<const std::uint8_t> bytes, std::string& error);
+    // Checks that every stream came whole, sets the data file's length and
+    // writes the directory.
+    bool Finish(std::string& error);
+
+private:
+    bool Put(std::uint64_t offset, std::span<const std::uint8_t> bytes, std::string& error);
+    bool Flush(std::string& error);
+    bool EndStream(std::string& error);
+
+    const std::vector<KeyStream>& m_streams;
+    BlockLayout m_layout;
+    OutputFile& m_directory;
+    OutputFile& m_data;
+    std::vector<std::size_t> m_start;   // blocks of key k: m_chain[m_start[k] .. m_start[k + 1])
+    std::vector<std::uint32_t> m_chain;
+    std::uint32_t m_key = 0;            // the stream being written
+    std::uint64_t m_written = 0;        // of its bytes
+    std::vector<std::uint8_t> m_buffer; // consecutive bytes of the data file from m_bufferAt
+    std::uint64_t m_bufferAt = 0;
+};
 
 } // namespace vesk::build

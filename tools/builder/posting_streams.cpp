@@ -7,8 +7,9 @@
 
 namespace vesk::build {
 
-PostingStreams::PostingStreams(std::span<const std::int32_t> groupOfSlot)
-    : m_groupOfSlot(groupOfSlot), m_streams(kKeyCount)
+PostingStreams::PostingStreams(std::span<const std::int32_t> groupOfSlot, PostingRuns& runs,
+                               std::uint32_t layer)
+    : m_groupOfSlot(groupOfSlot), m_runs(runs), m_layer(layer), m_streams(kKeyCount)
 {
 }
 
@@ -53,21 +54,31 @@ bool PostingStreams::AppendRecord(std::uint32_t pageId, std::span<const KeyPosit
                 std::to_string(kMaxVarint);
         return false;
     }
-    m_positionBytes.clear();
+    // The positions are encoded after room for the longest header (a 3-byte
+    // page delta and the 2-byte length), which then goes right before them.
+    constexpr std::size_t kHeaderRoom = 5;
+    m_record.resize(kHeaderRoom);
     std::uint32_t previous = 0;
     for (const KeyPosition& kp : run) {
-        AppendVarint(m_positionBytes, kp.position - previous);
+        AppendVarint(m_record, kp.position - previous);
         previous = kp.position;
     }
-    if (m_positionBytes.size() > 0xFFFF) {
-        error = std::to_string(m_positionBytes.size()) + " bytes of positions for key " +
+    const std::size_t positionBytes = m_record.size() - kHeaderRoom;
+    if (positionBytes > 0xFFFF) {
+        error = std::to_string(positionBytes) + " bytes of positions for key " +
                 std::to_string(key) + " on one page (at most 65535)";
         return false;
     }
-    AppendVarint(stream.bytes, pageDelta);
-    stream.bytes.push_back(static_cast<std::uint8_t>(m_positionBytes.size() & 0xFF));
-    stream.bytes.push_back(static_cast<std::uint8_t>(m_positionBytes.size() >> 8));
-    stream.bytes.insert(stream.bytes.end(), m_positionBytes.begin(), m_positionBytes.end());
+    m_header.clear();
+    AppendVarint(m_header, pageDelta);
+    m_header.push_back(static_cast<std::uint8_t>(positionBytes & 0xFF));
+    m_header.push_back(static_cast<std::uint8_t>(positionBytes >> 8));
+    const std::size_t start = kHeaderRoom - m_header.size();
+    std::copy(m_header.begin(), m_header.end(), m_record.begin() + static_cast<std::ptrdiff_t>(start));
+    const auto record = std::span(m_record).subspan(start);
+    if (!m_runs.Append(m_layer, key, record, error))
+        return false;
+    stream.bytes += record.size();
     stream.lastPage = pageId;
     ++stream.pages;
     stream.occurrences += static_cast<std::uint32_t>(run.size());

@@ -87,19 +87,22 @@ std::string Shown(std::string_view text, bool quotes)
 
 } // namespace
 
-bool ReadSourceFile(const std::filesystem::path& path, std::uint64_t maxBytes, std::string& bytes,
-                    std::string& problem)
+namespace {
+
+// Opens path and checks that it is a regular file of at most maxBytes; the
+// descriptor (to be closed by the caller, also when ok is false) or -1.
+int OpenRegularFile(const std::filesystem::path& path, std::uint64_t maxBytes, struct stat& st,
+                    bool& ok, std::string& problem)
 {
-    bytes.clear();
     // O_NONBLOCK: opening a FIFO must not wait for a writer; the descriptor
     // is read only once it is known to be a regular file.
+    ok = false;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         problem = OpenProblem(errno);
-        return false;
+        return fd;
     }
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0;
+    ok = ::fstat(fd, &st) == 0;
     if (!ok) {
         problem = std::string("cannot be examined: ") + std::strerror(errno);
     } else if (!S_ISREG(st.st_mode)) {
@@ -109,6 +112,33 @@ bool ReadSourceFile(const std::filesystem::path& path, std::uint64_t maxBytes, s
         problem = "is " + std::to_string(st.st_size) + " bytes; at most " + std::to_string(maxBytes) + " fit";
         ok = false;
     }
+    return fd;
+}
+
+} // namespace
+
+bool ProbeSourceFile(const std::filesystem::path& path, std::uint64_t maxBytes, std::uint64_t& size,
+                     std::string& problem)
+{
+    struct stat st {};
+    bool ok = false;
+    const int fd = OpenRegularFile(path, maxBytes, st, ok, problem);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    size = ok ? static_cast<std::uint64_t>(st.st_size) : 0;
+    return ok;
+}
+
+bool ReadSourceFile(const std::filesystem::path& path, std::uint64_t maxBytes, std::string& bytes,
+                    std::string& problem)
+{
+    bytes.clear();
+    struct stat st {};
+    bool ok = false;
+    const int fd = OpenRegularFile(path, maxBytes, st, ok, problem);
+    if (fd < 0)
+        return false;
     if (ok) {
         // One byte more than the size, to see a file that grew meanwhile.
         bytes.resize(static_cast<std::size_t>(st.st_size) + 1);

@@ -20,6 +20,10 @@ inline constexpr std::uint64_t kMaxSourceTextBytes = 64u << 20;
 bool ReadSourceFile(const std::filesystem::path& path, std::uint64_t maxBytes, std::string& bytes,
                     std::string& problem);
 
+// The checks of ReadSourceFile without the reading: size is the file's size.
+bool ProbeSourceFile(const std::filesystem::path& path, std::uint64_t maxBytes, std::uint64_t& size,
+                     std::string& problem);
+
 // False with problem set when path, with every symlink on its way resolved,
 // does not lie inside root (already resolved), or cannot be resolved at all
 // (a symlink loop, a target too long, a dangling link).

@@ -75,7 +75,8 @@ long PageNumberOf(const std::string& name)
 struct VolumeReading {
     fs::path sourceRoot;          // SOURCE_DIR with its symlinks resolved
     bool allowOutsideLinks = false;
-    std::uint64_t pageBytes = 0;  // of the pages read so far
+    bool listOnly = false;        // pages listed in pageSources, not read
+    std::uint64_t pageBytes = 0;  // of the pages read (or listed) so far
 };
 
 bool ReadVolume(const fs::path& dir, SourceNode& node, VolumeReading& reading, std::vector<std::string>& sources,
@@ -113,17 +114,22 @@ bool ReadVolume(const fs::path& dir, SourceNode& node, VolumeReading& reading, s
         return false;
     }
     node.firstPage = static_cast<std::uint16_t>(first);
+    node.pagesListed = reading.listOnly;
+    node.pages.reserve(files.size());
     for (const auto& [number, path] : files) {
         std::string problem;
         node.pages.emplace_back();
+        std::uint64_t size = 0;
+        const std::uint64_t room = kMaxPageBytes - reading.pageBytes;
         if ((!reading.allowOutsideLinks && !LiesInside(path, reading.sourceRoot, problem)) ||
-            !ReadSourceFile(path, kMaxPageBytes - reading.pageBytes, node.pages.back(), problem)) {
+            (reading.listOnly ? !ProbeSourceFile(path, room, size, problem)
+                              : !ReadSourceFile(path, room, node.pages.back(), problem))) {
             if (problem.starts_with("is ") && problem.ends_with(" fit"))
                 problem += " in the page store (below 2 GiB in all)";
             error = ShownText(path.string()) + ": " + problem;
             return false;
         }
-        reading.pageBytes += node.pages.back().size();
+        reading.pageBytes += reading.listOnly ? size : node.pages.back().size();
         sources.push_back(path.string());
     }
     return true;
@@ -164,7 +170,10 @@ bool ReadVariantTable(const fs::path& path, SourceCorpus& corpus, std::string& e
     return true;
 }
 
-bool ReadSourceCorpus(const fs::path& dir, SourceCorpus& corpus, std::string& error, const SourceOptions& options)
+namespace {
+
+bool ReadCorpus(const fs::path& dir, SourceCorpus& corpus, bool listOnly, std::string& error,
+                const SourceOptions& options)
 {
     corpus = {};
     const fs::path contentsPath = dir / "contents.txt";
@@ -209,6 +218,7 @@ bool ReadSourceCorpus(const fs::path& dir, SourceCorpus& corpus, std::string& er
     }
     VolumeReading reading;
     reading.allowOutsideLinks = options.allowOutsideLinks;
+    reading.listOnly = listOnly;
     std::error_code ec;
     reading.sourceRoot = fs::canonical(dir, ec);
     if (ec) {
@@ -223,6 +233,29 @@ bool ReadSourceCorpus(const fs::path& dir, SourceCorpus& corpus, std::string& er
     if (::lstat(variants.c_str(), &st) != 0 && errno == ENOENT)
         return true; // no variants
     return ReadVariantTable(variants, corpus, error);
+}
+
+} // namespace
+
+bool ReadSourceCorpus(const fs::path& dir, SourceCorpus& corpus, std::string& error,
+                      const SourceOptions& options)
+{
+    return ReadCorpus(dir, corpus, false, error, options);
+}
+
+bool ListSourceCorpus(const fs::path& dir, SourceCorpus& corpus, std::string& error,
+                      const SourceOptions& options)
+{
+    return ReadCorpus(dir, corpus, true, error, options);
+}
+
+bool ReadPageFile(const fs::path& path, std::string& bytes, std::string& error)
+{
+    std::string problem;
+    if (ReadSourceFile(path, kMaxPageBytes, bytes, problem))
+        return true;
+    error = ShownText(path.string()) + ": " + problem;
+    return false;
 }
 
 } // namespace vesk::build

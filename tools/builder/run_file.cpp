@@ -1,0 +1,150 @@
+#include "builder/run_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
+
+namespace vesk::build {
+namespace {
+
+constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
+constexpr std::size_t kHeaderBytes = 12;
+
+} // namespace
+
+RunWriter::~RunWriter()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool RunWriter::Fail(const char* what, std::string& error) const
+{
+    error = m_path.string() + ": " + what + ": " + std::strerror(errno);
+    return false;
+}
+
+bool RunWriter::Create(const std::filesystem::path& path, std::string& error)
+{
+    m_path = path;
+    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (m_fd < 0)
+        return Fail("cannot create a sorted run", error);
+    m_buffer.reserve(kBufferBytes);
+    return true;
+}
+
+bool RunWriter::Flush(std::string& error)
+{
+    const std::uint8_t* p = m_buffer.data();
+    std::size_t left = m_buffer.size();
+    while (left > 0) {
+        const ssize_t n = ::write(m_fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return Fail("cannot write a sorted run", error);
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    m_buffer.clear();
+    return true;
+}
+
+bool RunWriter::Write(std::span<const std::uint8_t> bytes, std::string& error)
+{
+    if (m_buffer.size() + bytes.size() > kBufferBytes) {
+        if (!Flush(error))
+            return false;
+        if (bytes.size() >= kBufferBytes) {
+            m_buffer.assign(bytes.begin(), bytes.end());
+            return Flush(error);
+        }
+    }
+    m_buffer.insert(m_buffer.end(), bytes.begin(), bytes.end());
+    return true;
+}
+
+bool RunWriter::BeginSegment(std::uint32_t id, std::uint64_t length, std::string& error)
+{
+    std::uint8_t header[kHeaderBytes];
+    std::memcpy(header, &id, 4);
+    std::memcpy(header + 4, &length, 8);
+    return Write(header, error);
+}
+
+bool RunWriter::Finish(std::string& error)
+{
+    if (!BeginSegment(kEndOfRun, 0, error) || !Flush(error))
+        return false;
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0)
+        return Fail("cannot close a sorted run", error);
+    return true;
+}
+
+RunReader::RunReader(RunReader&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)),
+      m_buffer(std::move(other.m_buffer)), m_at(other.m_at), m_end(other.m_end), m_id(other.m_id),
+      m_length(other.m_length)
+{
+}
+
+RunReader::~RunReader()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool RunReader::Fail(const char* what, std::string& error) const
+{
+    error = m_path.string() + ": " + what;
+    return false;
+}
+
+bool RunReader::Open(const std::filesystem::path& path, std::string& error)
+{
+    m_path = path;
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (m_fd < 0)
+        return Fail((std::string("cannot open a sorted run: ") + std::strerror(errno)).c_str(), error);
+    m_buffer.resize(kBufferBytes);
+    return ReadHeader(error);
+}
+
+// Moves the unread bytes to the front and reads more after them.
+bool RunReader::Fill(std::string& error)
+{
+    std::memmove(m_buffer.data(), m_buffer.data() + m_at, m_end - m_at);
+    m_end -= m_at;
+    m_at = 0;
+    while (true) {
+        const ssize_t n = ::read(m_fd, m_buffer.data() + m_end, m_buffer.size() - m_end);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return Fail((std::string("cannot read a sorted run: ") + std::strerror(errno)).c_str(),
+                        error);
+        if (n == 0)
+            return Fail("a sorted run ends early", error);
+        m_end += static_cast<std::size_t>(n);
+        return true;
+    }
+}
+
+bool RunReader::ReadHeader(std::string& error)
+{
+    while (m_end - m_at < kHeaderBytes)
+        if (!Fill(error))
+            return false;
+    std::memcpy(&m_id, m_buffer.data() + m_at, 4);
+    std::memcpy(&m_length, m_buffer.data() + m_at + 4, 8);
+    m_at += kHeaderBytes;
+    return true;
+}
+
+} // namespace vesk::build

@@ -1,0 +1,87 @@
+#pragma once
+// A run file: segments of byte streams in ascending order of stream id, each
+//   u32 stream id, u64 length, length bytes
+// in the machine's byte order (a run lives only for one build), ended by the
+// id kEndOfRun. The segments of one stream in the runs of a build, taken in
+// run order, make up the stream.
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vesk::build {
+
+inline constexpr std::uint32_t kEndOfRun = 0xFFFFFFFF;
+
+// Writes a run sequentially through a buffer.
+class RunWriter {
+public:
+    RunWriter() = default;
+    RunWriter(const RunWriter&) = delete;
+    RunWriter& operator=(const RunWriter&) = delete;
+    ~RunWriter();
+
+    bool Create(const std::filesystem::path& path, std::string& error);
+    // Starts the segment of stream id; length bytes must follow.
+    bool BeginSegment(std::uint32_t id, std::uint64_t length, std::string& error);
+    bool Write(std::span<const std::uint8_t> bytes, std::string& error);
+    // Writes the end mark and closes the file.
+    bool Finish(std::string& error);
+
+private:
+    bool Flush(std::string& error);
+    bool Fail(const char* what, std::string& error) const;
+
+    int m_fd = -1;
+    std::filesystem::path m_path;
+    std::vector<std::uint8_t> m_buffer;
+};
+
+// Reads a run sequentially through a buffer, one segment at a time.
+class RunReader {
+public:
+    RunReader() = default;
+    RunReader(RunReader&& other) noexcept;
+    RunReader(const RunReader&) = delete;
+    RunReader& operator=(const RunReader&) = delete;
+    ~RunReader();
+
+    // Opens the run and reads the first segment header.
+    bool Open(const std::filesystem::path& path, std::string& error);
+    std::uint32_t id() const { return m_id; }        // kEndOfRun at the end
+    std::uint64_t length() const { return m_length; }
+    // Passes the segment's bytes to piece(span) in one or more calls, then
+    // reads the next header. piece returning false stops with false.
+    template <class Fn> bool CopySegment(Fn&& piece, std::string& error);
+
+private:
+    bool Fill(std::string& error);
+    bool ReadHeader(std::string& error);
+    bool Fail(const char* what, std::string& error) const;
+
+    int m_fd = -1;
+    std::filesystem::path m_path;
+    std::vector<std::uint8_t> m_buffer;
+    std::size_t m_at = 0, m_end = 0; // unread bytes of the buffer
+    std::uint32_t m_id = kEndOfRun;
+    std::uint64_t m_length = 0;
+};
+
+template <class Fn> bool RunReader::CopySegment(Fn&& piece, std::string& error)
+{
+    std::uint64_t left = m_length;
+    while (left > 0) {
+        if (m_at == m_end && !Fill(error))
+            return false;
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, m_end - m_at));
+        if (!piece(std::span<const std::uint8_t>(m_buffer.data() + m_at, n)))
+            return false;
+        m_at += n;
+        left -= n;
+    }
+    return ReadHeader(error);
+}
+
+} // namespace vesk::build

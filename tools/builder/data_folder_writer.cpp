@@ -1,6 +1,8 @@
 // WriteDataFolder: one pass over the pages writes the page store and collects
 // the posting streams of all three layers; then the contents, the variant
-// table and the index files are written, and all files are renamed into place.
+// table and the index files are written, the pages are read again for the
+// pair files (once per range of first keys that fits the memory budget), and
+// all files are renamed into place.
 #include "builder/builder.h"
 #include "builder/contents_writer.h"
 #include "builder/layer_worker.h"
@@ -15,6 +17,7 @@
 #include "builder/variant_groups.h"
 #include "datafolder/data_folder_switch.h"
 #include "engine/variant_table_check.h"
+#include "textstore/code_converter.h"
 #include "fileio/folder_lock.h"
 
 #include <array>
@@ -64,7 +67,6 @@ struct Layers {
     SpillFolder spill;
     PostingRuns wholeRuns, otherRuns;
     PostingStreams whole, main, notes;
-    PairStreams wholePairs, mainPairs, notesPairs;
     Layers(std::span<const std::int32_t> groups, std::uint64_t budget,
            const std::filesystem::path& outDir)
         : spill(outDir), wholeRuns(1, kKeyCount, budget / 2, spill),
@@ -133,11 +135,78 @@ bool CheckVariantTable(const SourceCorpus& corpus, std::string& error)
     return false;
 }
 
+// The pairs of each layer (whole, main, annotations) by first key.
+using PairCounts = std::array<std::vector<std::uint64_t>, 3>;
+
+// Writes the pair files of the three layers once the posting streams are
+// gone. The pages are read again for each range of first keys whose streams
+// fit in the memory budget together (about 24 bytes a pair while held), and
+// each range's streams are spilled to a run; the files are then written
+// from the runs.
+bool WritePairFiles(const SourceCorpus& corpus, const PairCounts& counts, std::uint64_t budget,
+                    const std::string& generationId, const std::filesystem::path& outDir,
+                    std::span<OutputFile> files, std::string& error, const ProgressFn& progress)
+{
+    constexpr std::uint64_t kBytesPerPair = 24;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> ranges;
+    std::uint32_t lo = 0;
+    std::uint64_t held = 0;
+    for (std::uint32_t a = 0; a < counts[0].size(); ++a) {
+        const std::uint64_t bytes = (counts[0][a] + counts[1][a] + counts[2][a]) * kBytesPerPair;
+        if (held > 0 && held + bytes > budget) {
+            ranges.emplace_back(lo, a);
+            lo = a;
+            held = 0;
+        }
+        held += bytes;
+    }
+    ranges.emplace_back(lo, 0xFFFFFFFF);
+
+    SpillFolder spill(outDir);
+    std::array<PairStreams, 3> streams;
+    std::array<std::vector<PairEntry>, 3> entries;
+    std::array<std::vector<std::filesystem::path>, 3> runs;
+    PageLayers positions;
+    std::string loaded;
+    for (std::size_t r = 0; r < ranges.size(); ++r) {
+        if (progress)
+            progress("index", 0.5 + 0.5 * static_cast<double>(r) / static_cast<double>(ranges.size()));
+        for (PairStreams& layer : streams)
+            layer.SetFirstKeys(ranges[r].first, ranges[r].second);
+        std::uint32_t pageId = 0;
+        for (const SourceNode& node : corpus.nodes) {
+            for (std::size_t i = 0; i < node.pages.size(); ++i, ++pageId) {
+                const auto pageNumber = static_cast<std::uint32_t>(node.firstPage + i);
+                const bool listed = node.pagesListed && pageId < corpus.pageSources.size();
+                if (listed && !ReadPageFile(corpus.pageSources[pageId], loaded, error))
+                    return false;
+                CollectPagePositions(listed ? loaded : node.pages[i], pageNumber, positions);
+                streams[0].AddPage(pageId, positions.whole);
+                streams[1].AddPage(pageId, positions.main);
+                streams[2].AddPage(pageId, positions.annotations);
+            }
+        }
+        for (std::size_t k = 0; k < 3; ++k) {
+            std::filesystem::path path;
+            RunWriter run;
+            if (!spill.NewRunPath(path, error) || !run.Create(path, error) ||
+                !streams[k].Spill(run, entries[k], error) || !run.Finish(error))
+                return false;
+            runs[k].push_back(std::move(path));
+        }
+    }
+    const FileIndex pairFiles[] = {kWholePairs, kMainPairs, kNotesPairs};
+    for (std::size_t k = 0; k < 3; ++k)
+        if (!WritePairFile(generationId, entries[k], runs[k], files[pairFiles[k]], error))
+            return false;
+    return true;
+}
+
 // Stores every page and collects its positions in the three layers, the
 // whole text's through a LayerWorker. When both sides fail, the error of the
 // earlier page is reported (on one page: the store's, then the layers' in
 // order), as a build in one pass would.
-bool WritePages(const SourceCorpus& corpus, PageStoreWriter& store, Layers& layers,
+bool WritePages(const SourceCorpus& corpus, PageStoreWriter& store, Layers& layers, PairCounts& pairCounts,
                 std::string& error, std::vector<std::string>& warnings, const ProgressFn& progress)
 {
     const std::size_t total = CountPages(corpus);
@@ -175,7 +244,7 @@ bool WritePages(const SourceCorpus& corpus, PageStoreWriter& store, Layers& laye
                 break;
             }
             // The worker takes the whole text's positions away: its pairs first.
-            layers.wholePairs.AddPage(pageId, positions.whole);
+            CountPairsByFirstKey(positions.whole, pairCounts[0]);
             if (!wholeWorker.AddPage(pageId, where, positions.whole)) {
                 stopped = true; // the worker's error is reported below
                 break;
@@ -187,8 +256,8 @@ bool WritePages(const SourceCorpus& corpus, PageStoreWriter& store, Layers& laye
                 stopped = true;
                 break;
             }
-            layers.mainPairs.AddPage(pageId, positions.main);
-            layers.notesPairs.AddPage(pageId, positions.annotations);
+            CountPairsByFirstKey(positions.main, pairCounts[1]);
+            CountPairsByFirstKey(positions.annotations, pairCounts[2]);
             if (progress && (pageId % 256 == 0))
                 progress("pages", static_cast<double>(pageId) / static_cast<double>(total));
         }
@@ -254,7 +323,10 @@ bool WriteDataFolder(const SourceCorpus& corpus, const std::filesystem::path& ou
     RemoveStaleSpillFolders(outDir); // under the writer lock: no other build spills there
     auto layers = std::make_unique<Layers>(groupOfSlot, options.postingBufferBytes, outDir);
     PageStoreWriter store(files[kStoreDirectory], files[kStoreContent]);
-    if (!WritePages(corpus, store, *layers, error, report.warnings, progress) ||
+    PairCounts pairCounts;
+    for (std::vector<std::uint64_t>& layer : pairCounts)
+        layer.assign(static_cast<std::size_t>(kCharacterSlots), 0);
+    if (!WritePages(corpus, store, *layers, pairCounts, error, report.warnings, progress) ||
         !WriteContents(records, files[kContents], error) ||
         !files[kVariants].Append(corpus.variantTable, error))
         return false;
@@ -270,14 +342,11 @@ bool WriteDataFolder(const SourceCorpus& corpus, const std::filesystem::path& ou
     if (!WriteIndexFiles(*layers, layout, files, error))
         return false;
     report.spilledRuns = layers->wholeRuns.spilledRuns() + layers->otherRuns.spilledRuns();
-    // Each pair file records the generation it switches in with.
-    const std::pair<const PairStreams*, FileIndex> pairFiles[] = {
-        {&layers->wholePairs, kWholePairs}, {&layers->mainPairs, kMainPairs},
-        {&layers->notesPairs, kNotesPairs}};
-    for (const auto& [pairs, file] : pairFiles)
-        if (!pairs->Write(change.Id(), files[file], error))
-            return false;
     layers.reset();
+    // Each pair file records the generation it switches in with.
+    if (!WritePairFiles(corpus, pairCounts, options.postingBufferBytes, change.Id(), outDir, files, error,
+                        progress))
+        return false;
 
     for (OutputFile& file : files)
         if (!file.Close(error))

@@ -30,11 +30,26 @@ void PutU64(std::uint8_t* at, std::uint64_t v)
 
 } // namespace
 
+void CountPairsByFirstKey(std::span<const KeyPosition> positions, std::vector<std::uint64_t>& counts)
+{
+    for (std::size_t i = 0; i + 1 < positions.size(); ++i)
+        if (positions[i + 1].position == positions[i].position + 1 && positions[i].key < counts.size())
+            ++counts[positions[i].key];
+}
+
+void PairStreams::SetFirstKeys(std::uint32_t lo, std::uint32_t hi)
+{
+    m_firstLo = lo;
+    m_firstHi = hi;
+}
+
 void PairStreams::AddPage(std::uint32_t pageId, std::span<const KeyPosition> positions)
 {
     m_scratch.clear();
     for (std::size_t i = 0; i + 1 < positions.size(); ++i) {
         if (positions[i + 1].position != positions[i].position + 1)
+            continue;
+        if (positions[i].key < m_firstLo || positions[i].key >= m_firstHi)
             continue;
         const std::uint64_t pair = std::uint64_t{positions[i].key} << 32 | positions[i + 1].key;
         m_scratch.emplace_back(pair, positions[i].position);
@@ -74,7 +89,7 @@ void PairStreams::AppendRecord(std::uint64_t pair, std::uint32_t pageId, std::sp
     ++stream.recordCount;
 }
 
-bool PairStreams::Write(const std::string& generationId, OutputFile& file, std::string& error) const
+bool PairStreams::Spill(RunWriter& run, std::vector<PairEntry>& entries, std::string& error)
 {
     std::vector<std::uint64_t> pairs;
     pairs.reserve(m_streams.size());
@@ -82,53 +97,102 @@ bool PairStreams::Write(const std::string& generationId, OutputFile& file, std::
         pairs.push_back(pair);
     std::ranges::sort(pairs);
 
-    const std::uint64_t entriesOffset = PairEntriesOffset();
-    std::vector<std::uint8_t> head(entriesOffset + pairs.size() * kPairEntrySize, 0);
-    std::memcpy(head.data(), kPairFileMagic, 8);
-    PutU32(head.data() + 8, kPairFileVersion);
-    PutU32(head.data() + 12, kPairMarkStride);
-    if (generationId.size() != kPairIdSize) {
-        error = "generation id \"" + generationId + "\" is not 16 characters";
-        return false;
-    }
-    std::memcpy(head.data() + kPairIdOffset, generationId.data(), kPairIdSize);
-    PutU64(head.data() + 48, pairs.size());
-
-    // The first table: entries of key a start where those of the keys below end.
-    const std::size_t keys = static_cast<std::size_t>(kCharacterSlots) + 1;
-    std::size_t entry = 0;
-    for (std::size_t a = 0; a < keys; ++a) {
-        while (entry < pairs.size() && (pairs[entry] >> 32) < a)
-            ++entry;
-        PutU32(head.data() + kPairHeaderSize + 4 * a, static_cast<std::uint32_t>(entry));
-    }
-
-    std::uint64_t offset = head.size();
     std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < pairs.size(); ++i) {
-        const Stream& stream = m_streams.at(pairs[i]);
+    for (const std::uint64_t pair : pairs) {
+        Stream& stream = m_streams.at(pair);
         bytes.assign(8 + stream.marks.size() * 4, 0);
         PutU32(bytes.data(), stream.recordCount);
         PutU32(bytes.data() + 4, static_cast<std::uint32_t>(stream.marks.size() / 2));
         std::memcpy(bytes.data() + 8, stream.marks.data(), stream.marks.size() * 4);
         bytes.insert(bytes.end(), stream.records.begin(), stream.records.end());
+        stream = Stream(); // its memory goes as soon as it is spilled
+        const auto keyA = static_cast<std::uint32_t>(pair >> 32);
+        const auto keyB = static_cast<std::uint32_t>(pair);
         if (bytes.size() > 0xFFFFFFFF) {
-            error = "the pair stream of keys " + std::to_string(pairs[i] >> 32) + " and " +
-                    std::to_string(pairs[i] & 0xFFFFFFFF) + " passes 4 GiB";
+            error = "the pair stream of keys " + std::to_string(keyA) + " and " + std::to_string(keyB) +
+                    " passes 4 GiB";
             return false;
         }
-        const auto keyA = static_cast<std::uint32_t>(pairs[i] >> 32);
-        const auto keyB = static_cast<std::uint32_t>(pairs[i]);
-        std::uint8_t* e = head.data() + entriesOffset + i * kPairEntrySize;
-        PutU32(e, keyB);
-        PutU32(e + 4, static_cast<std::uint32_t>(bytes.size()));
-        PutU64(e + 8, offset);
-        PutU64(e + 16, PairStreamChecksum(keyA, keyB, bytes));
-        if (!file.WriteAt(offset, bytes, error))
+        if (!run.BeginSegment(0, bytes.size(), error) || !run.Write(bytes, error))
             return false;
-        offset += bytes.size();
+        entries.push_back({pair, PairStreamChecksum(keyA, keyB, bytes), static_cast<std::uint32_t>(bytes.size())});
     }
-    return file.WriteAt(0, head, error);
+    m_streams = {};
+    return true;
+}
+
+bool WritePairFile(const std::string& generationId, std::span<const PairEntry> entries,
+                   std::span<const std::filesystem::path> runs, OutputFile& file, std::string& error)
+{
+    if (generationId.size() != kPairIdSize) {
+        error = "generation id \"" + generationId + "\" is not 16 characters";
+        return false;
+    }
+    const std::uint64_t entriesOffset = PairEntriesOffset();
+    std::vector<std::uint8_t> head(entriesOffset + entries.size() * kPairEntrySize, 0);
+    std::memcpy(head.data(), kPairFileMagic, 8);
+    PutU32(head.data() + 8, kPairFileVersion);
+    PutU32(head.data() + 12, kPairMarkStride);
+    std::memcpy(head.data() + kPairIdOffset, generationId.data(), kPairIdSize);
+    PutU64(head.data() + 48, entries.size());
+
+    // The first table: entries of key a start where those of the keys below end.
+    const std::size_t keys = static_cast<std::size_t>(kCharacterSlots) + 1;
+    std::size_t entry = 0;
+    for (std::size_t a = 0; a < keys; ++a) {
+        while (entry < entries.size() && (entries[entry].pair >> 32) < a)
+            ++entry;
+        PutU32(head.data() + kPairHeaderSize + 4 * a, static_cast<std::uint32_t>(entry));
+    }
+    std::uint64_t offset = head.size();
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        std::uint8_t* e = head.data() + entriesOffset + i * kPairEntrySize;
+        PutU32(e, static_cast<std::uint32_t>(entries[i].pair));
+        PutU32(e + 4, entries[i].length);
+        PutU64(e + 8, offset);
+        PutU64(e + 16, entries[i].checksum);
+        offset += entries[i].length;
+    }
+    if (!file.WriteAt(0, head, error))
+        return false;
+
+    // The streams, in the order of their entries, gathered into writes of
+    // about a MiB (most streams are a few bytes long).
+    offset = head.size();
+    std::vector<std::uint8_t> pending;
+    const auto flush = [&] {
+        if (!file.WriteAt(offset, pending, error))
+            return false;
+        offset += pending.size();
+        pending.clear();
+        return true;
+    };
+    std::size_t copied = 0;
+    for (const std::filesystem::path& path : runs) {
+        RunReader run;
+        if (!run.Open(path, error))
+            return false;
+        while (run.id() != kEndOfRun) {
+            if (copied == entries.size() || run.length() != entries[copied].length) {
+                error = path.string() + ": a spilled pair stream does not match its entry";
+                return false;
+            }
+            const bool ok = run.CopySegment(
+                [&](std::span<const std::uint8_t> piece) {
+                    pending.insert(pending.end(), piece.begin(), piece.end());
+                    return pending.size() < (std::size_t{1} << 20) || flush();
+                },
+                error);
+            if (!ok)
+                return false;
+            ++copied;
+        }
+    }
+    if (copied != entries.size()) {
+        error = "the spilled pair streams end before their entries";
+        return false;
+    }
+    return flush();
 }
 
 } // namespace vesk::build

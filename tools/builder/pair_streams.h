@@ -1,14 +1,18 @@
 #pragma once
 // The pair index of one layer (src/engine/pair_index.h has the file layout):
 // for every two keyed characters at positions p and p + 1 of a page, the
-// pages and positions p where they stand, collected page by page in page
-// order and written with the layer's index files; the file records the
-// generation id of the build it switches in with.
+// pages and positions p where they stand. A build collects the streams of one
+// range of first keys at a time, so that its memory stays within a budget
+// whatever the corpus: each range's streams are spilled to a run file in
+// ascending pair order, and the file is written from the runs at the end,
+// recording the generation id of the build it switches in with.
 #include "builder/output_file.h"
 #include "builder/page_positions.h"
+#include "builder/run_file.h"
 #include "engine/pair_index.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -20,14 +24,31 @@ namespace vesk::build {
 // 64 records at a time.
 inline constexpr std::uint32_t kPairMarkStride = 64;
 
+// Adds to counts[a] the pairs of the page whose first key is a (counts has
+// one entry per character slot); a build sizes its ranges of first keys
+// from these counts.
+void CountPairsByFirstKey(std::span<const KeyPosition> positions, std::vector<std::uint64_t>& counts);
+
+// A pair's stream as spilled: its keys, length and checksum. The streams
+// follow one another in the run files in the order of their entries.
+struct PairEntry {
+    std::uint64_t pair; // keyA << 32 | keyB
+    std::uint64_t checksum;
+    std::uint32_t length;
+};
+
 class PairStreams {
 public:
+    // Keeps only the pairs whose first key lies in [lo, hi).
+    void SetFirstKeys(std::uint32_t lo, std::uint32_t hi);
+
     // Adds the page's pairs; positions are the page's keyed positions in
     // ascending order. Pages must come in ascending order.
     void AddPage(std::uint32_t pageId, std::span<const KeyPosition> positions);
 
-    // Writes the pair file for the generation of id (16 hex digits).
-    bool Write(const std::string& generationId, OutputFile& file, std::string& error) const;
+    // Appends every stream held, in ascending pair order, to run and its
+    // entry to entries, and lets the streams go.
+    bool Spill(RunWriter& run, std::vector<PairEntry>& entries, std::string& error);
 
 private:
     struct Stream {
@@ -38,10 +59,17 @@ private:
     };
     void AppendRecord(std::uint64_t pair, std::uint32_t pageId, std::span<const std::uint32_t> positions);
 
+    std::uint32_t m_firstLo = 0, m_firstHi = 0xFFFFFFFF;
     std::unordered_map<std::uint64_t, Stream> m_streams; // by keyA << 32 | keyB
     std::vector<std::pair<std::uint64_t, std::uint32_t>> m_scratch;
     std::vector<std::uint32_t> m_positions;
     std::vector<std::uint8_t> m_listBytes;
 };
+
+// Writes the pair file for the generation of id (16 hex digits): the head
+// from entries (ascending pairs), then the streams copied from the run files
+// in order.
+bool WritePairFile(const std::string& generationId, std::span<const PairEntry> entries,
+                   std::span<const std::filesystem::path> runs, OutputFile& file, std::string& error);
 
 } // namespace vesk::build

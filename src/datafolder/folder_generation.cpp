@@ -3,6 +3,7 @@
 #include "textstore/read_only_file.h"
 #include "textstore/split_pieces.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <random>
@@ -102,7 +103,35 @@ std::string NewGenerationId()
     return text;
 }
 
-bool CheckFolderGeneration(const std::filesystem::path& folder, std::string& markerBytes, std::string& problem)
+bool IsRequiredDataFile(std::string_view name)
+{
+    static constexpr std::string_view kRequired[] = {
+        "Index-fl.h", "Index-fl.cnt", "kav.dir", "yitizi.txt",
+        "Index-idx.h", "Index-idx.m", "Index_content-idx.h", "Index_content-idx.m",
+        "Index_desc-idx.h", "Index_desc-idx.m"};
+    return std::find(std::begin(kRequired), std::end(kRequired), name) != std::end(kRequired);
+}
+
+// True when the file at path is a regular file of size bytes; otherwise
+// false with problem naming it against the marker.
+static bool HasListedSize(const std::filesystem::path& path, const std::string& file, std::uint64_t size,
+                          std::string& problem)
+{
+    struct stat fileStat {};
+    if (::stat(path.c_str(), &fileStat) != 0) {
+        problem = file + ": missing, but " + std::string(kGenerationFileName) + " lists it";
+        return false;
+    }
+    if (!S_ISREG(fileStat.st_mode) || static_cast<std::uint64_t>(fileStat.st_size) != size) {
+        problem = file + ": " + std::to_string(fileStat.st_size) + " bytes, but " + std::string(kGenerationFileName) +
+                  " lists " + std::to_string(size) + " (a file not of this build)";
+        return false;
+    }
+    return true;
+}
+
+bool CheckFolderGeneration(const std::filesystem::path& folder, std::string& markerBytes, std::string& problem,
+                           ListedFiles which)
 {
     markerBytes.clear();
     const std::filesystem::path path = folder / kGenerationFileName;
@@ -127,18 +156,9 @@ bool CheckFolderGeneration(const std::filesystem::path& folder, std::string& mar
                          "builds (build it again)";
         return false;
     }
-    for (const auto& [file, size] : generation.files) {
-        struct stat fileStat {};
-        if (::stat((folder / file).c_str(), &fileStat) != 0) {
-            problem = file + ": missing, but " + name + " lists it";
+    for (const auto& [file, size] : generation.files)
+        if ((which == ListedFiles::all || IsRequiredDataFile(file)) && !HasListedSize(folder / file, file, size, problem))
             return false;
-        }
-        if (!S_ISREG(fileStat.st_mode) || static_cast<std::uint64_t>(fileStat.st_size) != size) {
-            problem = file + ": " + std::to_string(fileStat.st_size) + " bytes, but " + name + " lists " +
-                      std::to_string(size) + " (a file not of this build)";
-            return false;
-        }
-    }
     return true;
 }
 
@@ -149,9 +169,9 @@ bool OptionalFileIsCurrent(const std::filesystem::path& folder, std::string_view
     if (!CheckFolderGeneration(folder, bytes, problem) || bytes.empty() ||
         !ParseGeneration(bytes, generation, problem) || generation.id != recordedId)
         return false;
-    for (const auto& listed : generation.files)
-        if (listed.first == name)
-            return true; // its size was checked with the rest
+    for (const auto& [file, size] : generation.files)
+        if (file == name)
+            return HasListedSize(folder / file, file, size, problem);
     return false;
 }
 

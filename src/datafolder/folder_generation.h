@@ -40,11 +40,22 @@ bool ParseGeneration(std::string_view bytes, FolderGeneration& generation, std::
 // A new generation id: 16 lowercase hexadecimal digits from random bits.
 std::string NewGenerationId();
 
+// The files every data folder has (the page store, contents, variant table
+// and the three index layers). Any other file a marker lists is optional.
+bool IsRequiredDataFile(std::string_view name);
+
+// Which listed files CheckFolderGeneration holds to their listed sizes:
+// readers need the required ones only (they ignore an optional file that is
+// missing or not of its listed size); `check` holds every one.
+enum class ListedFiles { required, all };
+
 // Checks folder against its marker. True when there is no marker, or it is
-// complete and every file it lists has its listed size. markerBytes receives
-// the marker as read (empty without one), so that a caller can see whether
-// it changed meanwhile. False with one line in problem otherwise.
-bool CheckFolderGeneration(const std::filesystem::path& folder, std::string& markerBytes, std::string& problem);
+// complete and every file it lists (of those named by which) has its listed
+// size. markerBytes receives the marker as read (empty without one), so that
+// a caller can see whether it changed meanwhile. False with one line in
+// problem otherwise.
+bool CheckFolderGeneration(const std::filesystem::path& folder, std::string& markerBytes, std::string& problem,
+                           ListedFiles which = ListedFiles::required);
 
 // Opens the files of a data folder under the marker's watch: open() does the
 // opening and returns whether it succeeded; the marker is checked before and

@@ -151,6 +151,12 @@ TEST_F(PairIndexTest, FilesOfAnotherBuildAreIgnored)
         {"no marker", [](const fs::path& folder) { fs::remove(folder / "vesk-generation"); }},
         {"another id in the file", [](const fs::path& folder) { Overwrite(folder / "Index-idx.pairs", 16, "x"); }},
         {"wrong magic", [](const fs::path& folder) { Overwrite(folder / "Index-idx.pairs", 0, "VSKPAIR9"); }},
+        // Listed by the marker but not of the listed size: the file is
+        // ignored, the folder is not refused.
+        {"cut short", [](const fs::path& folder) {
+             fs::resize_file(folder / "Index-idx.pairs", fs::file_size(folder / "Index-idx.pairs") - 1);
+         }},
+        {"missing", [](const fs::path& folder) { fs::remove(folder / "Index-idx.pairs"); }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -168,8 +174,8 @@ TEST_F(PairIndexTest, FilesOfAnotherBuildAreIgnored)
 TEST_F(PairIndexTest, DamagedPairFilesLeaveTheAnswersAsTheyWere)
 {
     // Bytes overwritten in each part of the file: the first table, the
-    // entries, the streams. (A file cut short is not of its build: the
-    // marker lists its size, and the folder is refused as a whole.)
+    // entries, the streams. (A file cut short is not of its listed size and
+    // is not used: FilesOfAnotherBuildAreIgnored.)
     std::mt19937 random(29);
     const fs::path original = *s_dir / "Index-idx.pairs";
     const std::uint64_t size = fs::file_size(original);

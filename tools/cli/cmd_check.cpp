@@ -32,7 +32,7 @@ int RunCheck(const std::filesystem::path& data, const Arguments& args)
     }
     std::vector<std::string> problems;
     std::string marker, generationProblem;
-    if (!CheckFolderGeneration(data, marker, generationProblem))
+    if (!CheckFolderGeneration(data, marker, generationProblem, ListedFiles::all))
         problems.push_back(generationProblem);
     // Leftovers of an interrupted build change no answer: they are named,
     // and the next build removes them, but they are not damage.

@@ -20,6 +20,7 @@
 #include "textstore/code_converter.h"
 #include "fileio/folder_lock.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 #include <new>
@@ -139,20 +140,19 @@ bool CheckVariantTable(const SourceCorpus& corpus, std::string& error)
 using PairCounts = std::array<std::vector<std::uint64_t>, 3>;
 
 // Writes the pair files of the three layers once the posting streams are
-// gone. The pages are read again for each range of first keys whose streams
-// fit in the memory budget together (about 24 bytes a pair while held), and
+// gone. The pages are read again for each range of first keys whose places
+// fit in the memory budget together (kPairPlaceBytes a place while held), and
 // each range's streams are spilled to a run; the files are then written
 // from the runs.
 bool WritePairFiles(const SourceCorpus& corpus, const PairCounts& counts, std::uint64_t budget,
                     const std::string& generationId, const std::filesystem::path& outDir,
                     std::span<OutputFile> files, std::string& error, const ProgressFn& progress)
 {
-    constexpr std::uint64_t kBytesPerPair = 24;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> ranges;
     std::uint32_t lo = 0;
     std::uint64_t held = 0;
     for (std::uint32_t a = 0; a < counts[0].size(); ++a) {
-        const std::uint64_t bytes = (counts[0][a] + counts[1][a] + counts[2][a]) * kBytesPerPair;
+        const std::uint64_t bytes = (counts[0][a] + counts[1][a] + counts[2][a]) * kPairPlaceBytes;
         if (held > 0 && held + bytes > budget) {
             ranges.emplace_back(lo, a);
             lo = a;
@@ -171,8 +171,13 @@ bool WritePairFiles(const SourceCorpus& corpus, const PairCounts& counts, std::u
     for (std::size_t r = 0; r < ranges.size(); ++r) {
         if (progress)
             progress("index", 0.5 + 0.5 * static_cast<double>(r) / static_cast<double>(ranges.size()));
-        for (PairStreams& layer : streams)
-            layer.SetFirstKeys(ranges[r].first, ranges[r].second);
+        for (std::size_t k = 0; k < 3; ++k) {
+            streams[k].SetFirstKeys(ranges[r].first, ranges[r].second);
+            std::uint64_t places = 0;
+            for (std::size_t a = ranges[r].first; a < std::min<std::size_t>(ranges[r].second, counts[k].size()); ++a)
+                places += counts[k][a];
+            streams[k].Reserve(places);
+        }
         std::uint32_t pageId = 0;
         for (const SourceNode& node : corpus.nodes) {
             for (std::size_t i = 0; i < node.pages.size(); ++i, ++pageId) {

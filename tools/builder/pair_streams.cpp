@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 
 namespace vesk::build {
 namespace {
@@ -43,69 +44,63 @@ void PairStreams::SetFirstKeys(std::uint32_t lo, std::uint32_t hi)
     m_firstHi = hi;
 }
 
+void PairStreams::Reserve(std::size_t places)
+{
+    m_held.reserve(places);
+}
+
 void PairStreams::AddPage(std::uint32_t pageId, std::span<const KeyPosition> positions)
 {
-    m_scratch.clear();
     for (std::size_t i = 0; i + 1 < positions.size(); ++i) {
         if (positions[i + 1].position != positions[i].position + 1)
             continue;
         if (positions[i].key < m_firstLo || positions[i].key >= m_firstHi)
             continue;
         const std::uint64_t pair = std::uint64_t{positions[i].key} << 32 | positions[i + 1].key;
-        m_scratch.emplace_back(pair, positions[i].position);
+        m_held.push_back({pair, pageId, positions[i].position});
     }
-    std::ranges::sort(m_scratch);
-    std::size_t runStart = 0;
-    while (runStart < m_scratch.size()) {
-        std::size_t runEnd = runStart + 1;
-        while (runEnd < m_scratch.size() && m_scratch[runEnd].first == m_scratch[runStart].first)
-            ++runEnd;
-        m_positions.clear();
-        for (std::size_t i = runStart; i < runEnd; ++i)
-            m_positions.push_back(m_scratch[i].second);
-        AppendRecord(m_scratch[runStart].first, pageId, m_positions);
-        runStart = runEnd;
-    }
-}
-
-void PairStreams::AppendRecord(std::uint64_t pair, std::uint32_t pageId, std::span<const std::uint32_t> positions)
-{
-    Stream& stream = m_streams[pair];
-    const bool restart = stream.recordCount % kPairMarkStride == 0;
-    if (restart && stream.recordCount > 0) {
-        stream.marks.push_back(pageId);
-        stream.marks.push_back(static_cast<std::uint32_t>(stream.records.size()));
-    }
-    m_listBytes.clear();
-    std::uint32_t previous = 0;
-    for (std::uint32_t position : positions) {
-        AppendVarint(m_listBytes, position - previous); // positions are at most kMaxVarint
-        previous = position;
-    }
-    AppendLeb128(stream.records, restart ? pageId : pageId - stream.lastPage);
-    AppendLeb128(stream.records, static_cast<std::uint32_t>(m_listBytes.size()));
-    stream.records.insert(stream.records.end(), m_listBytes.begin(), m_listBytes.end());
-    stream.lastPage = pageId;
-    ++stream.recordCount;
 }
 
 bool PairStreams::Spill(RunWriter& run, std::vector<PairEntry>& entries, std::string& error)
 {
-    std::vector<std::uint64_t> pairs;
-    pairs.reserve(m_streams.size());
-    for (const auto& [pair, stream] : m_streams)
-        pairs.push_back(pair);
-    std::ranges::sort(pairs);
+    // By pair, then page and position (no two places are the same), sorted
+    // in place: no second buffer beside the places.
+    std::ranges::sort(m_held, [](const Place& a, const Place& b) {
+        return std::tie(a.pair, a.page, a.position) < std::tie(b.pair, b.page, b.position);
+    });
 
-    std::vector<std::uint8_t> bytes;
-    for (const std::uint64_t pair : pairs) {
-        Stream& stream = m_streams.at(pair);
-        bytes.assign(8 + stream.marks.size() * 4, 0);
-        PutU32(bytes.data(), stream.recordCount);
-        PutU32(bytes.data() + 4, static_cast<std::uint32_t>(stream.marks.size() / 2));
-        std::memcpy(bytes.data() + 8, stream.marks.data(), stream.marks.size() * 4);
-        bytes.insert(bytes.end(), stream.records.begin(), stream.records.end());
-        stream = Stream(); // its memory goes as soon as it is spilled
+    std::vector<std::uint8_t> records, bytes;
+    std::vector<std::uint32_t> marks; // page, offset of every kPairMarkStride-th record after the first
+    std::size_t at = 0;
+    while (at < m_held.size()) {
+        const std::uint64_t pair = m_held[at].pair;
+        records.clear();
+        marks.clear();
+        std::uint32_t recordCount = 0, lastPage = 0;
+        while (at < m_held.size() && m_held[at].pair == pair) {
+            const std::uint32_t page = m_held[at].page;
+            const bool restart = recordCount % kPairMarkStride == 0;
+            if (restart && recordCount > 0) {
+                marks.push_back(page);
+                marks.push_back(static_cast<std::uint32_t>(records.size()));
+            }
+            m_listBytes.clear();
+            std::uint32_t previous = 0;
+            for (; at < m_held.size() && m_held[at].pair == pair && m_held[at].page == page; ++at) {
+                AppendVarint(m_listBytes, m_held[at].position - previous); // positions are at most kMaxVarint
+                previous = m_held[at].position;
+            }
+            AppendLeb128(records, restart ? page : page - lastPage);
+            AppendLeb128(records, static_cast<std::uint32_t>(m_listBytes.size()));
+            records.insert(records.end(), m_listBytes.begin(), m_listBytes.end());
+            lastPage = page;
+            ++recordCount;
+        }
+        bytes.assign(8 + marks.size() * 4, 0);
+        PutU32(bytes.data(), recordCount);
+        PutU32(bytes.data() + 4, static_cast<std::uint32_t>(marks.size() / 2));
+        std::memcpy(bytes.data() + 8, marks.data(), marks.size() * 4);
+        bytes.insert(bytes.end(), records.begin(), records.end());
         const auto keyA = static_cast<std::uint32_t>(pair >> 32);
         const auto keyB = static_cast<std::uint32_t>(pair);
         if (bytes.size() > 0xFFFFFFFF) {
@@ -117,7 +112,7 @@ bool PairStreams::Spill(RunWriter& run, std::vector<PairEntry>& entries, std::st
             return false;
         entries.push_back({pair, PairStreamChecksum(keyA, keyB, bytes), static_cast<std::uint32_t>(bytes.size())});
     }
-    m_streams = {};
+    m_held = {};
     return true;
 }
 

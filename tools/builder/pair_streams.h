@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <span>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace vesk::build {
@@ -24,9 +23,12 @@ namespace vesk::build {
 // 64 records at a time.
 inline constexpr std::uint32_t kPairMarkStride = 64;
 
+// The memory a pair's place takes while a range is collected.
+inline constexpr std::uint64_t kPairPlaceBytes = 16;
+
 // Adds to counts[a] the pairs of the page whose first key is a (counts has
 // one entry per character slot); a build sizes its ranges of first keys
-// from these counts.
+// from these counts (kPairPlaceBytes a pair while held).
 void CountPairsByFirstKey(std::span<const KeyPosition> positions, std::vector<std::uint64_t>& counts);
 
 // A pair's stream as spilled: its keys, length and checksum. The streams
@@ -42,6 +44,10 @@ public:
     // Keeps only the pairs whose first key lies in [lo, hi).
     void SetFirstKeys(std::uint32_t lo, std::uint32_t hi);
 
+    // Makes room for places pairs at once (the range's count), so that the
+    // held places never take twice their room while growing.
+    void Reserve(std::size_t places);
+
     // Adds the page's pairs; positions are the page's keyed positions in
     // ascending order. Pages must come in ascending order.
     void AddPage(std::uint32_t pageId, std::span<const KeyPosition> positions);
@@ -51,18 +57,14 @@ public:
     bool Spill(RunWriter& run, std::vector<PairEntry>& entries, std::string& error);
 
 private:
-    struct Stream {
-        std::vector<std::uint8_t> records;
-        std::vector<std::uint32_t> marks; // page, offset of every kPairMarkStride-th record after the first
-        std::uint32_t recordCount = 0;
-        std::uint32_t lastPage = 0;
+    // One place of a pair: 16 bytes while held.
+    struct Place {
+        std::uint64_t pair; // keyA << 32 | keyB
+        std::uint32_t page, position;
     };
-    void AppendRecord(std::uint64_t pair, std::uint32_t pageId, std::span<const std::uint32_t> positions);
 
     std::uint32_t m_firstLo = 0, m_firstHi = 0xFFFFFFFF;
-    std::unordered_map<std::uint64_t, Stream> m_streams; // by keyA << 32 | keyB
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> m_scratch;
-    std::vector<std::uint32_t> m_positions;
+    std::vector<Place> m_held;
     std::vector<std::uint8_t> m_listBytes;
 };
 

@@ -1,6 +1,7 @@
 // vesk-tool kwic: every occurrence the hit pages of a search mark, with its
 // context, one line each (concordance/occurrences.h).
 #include "cli/commands.h"
+#include "cli/concordance_search.h"
 #include "cli/search_options.h"
 #include "cli/table_output.h"
 #include "common/options.h"
@@ -102,19 +103,12 @@ int RunKwic(const std::filesystem::path& data, const Arguments& args)
     KwicOptions options;
     if (const int code = ParseKwicOptions(args, options))
         return code;
-    CIndex index;
-    ContentsModel contents;
-    std::vector<SearchNodeTag> records;
-    const ContentsNodeTag* scope = nullptr;
-    ConcordanceQuery query;
-    // The terms to find as the search leaves them for the hit pages (U+3000 between them).
-    if (const int code = RunSearchForRecords(kCommand, data, options.search, index, contents, records, scope,
-                                             query.keyword))
+    ConcordanceSearch search;
+    if (const int code = RunConcordanceSearch(kCommand, data, options.search, static_cast<std::int32_t>(options.context), search))
         return code;
-
-    query.target = TargetOfIndexType(options.search.indexType);
-    query.useVariants = options.search.useVariants;
-    query.contextChars = static_cast<std::int32_t>(options.context);
+    CIndex& index = search.index;
+    const std::vector<SearchNodeTag>& records = search.records;
+    const ConcordanceQuery& query = search.query;
     std::vector<std::uint32_t> pages;
     pages.reserve(records.size());
     for (const SearchNodeTag& record : records)

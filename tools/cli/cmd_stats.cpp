@@ -3,6 +3,7 @@
 // 10,000 characters and the occurrences the hit pages mark
 // (concordance/distribution.h).
 #include "cli/commands.h"
+#include "cli/concordance_search.h"
 #include "cli/search_options.h"
 #include "cli/table_output.h"
 #include "common/options.h"
@@ -71,19 +72,13 @@ int RunStats(const std::filesystem::path& data, const Arguments& args)
     StatsOptions options;
     if (const int code = ParseStatsOptions(args, options))
         return code;
-    CIndex index;
-    ContentsModel contents;
-    std::vector<SearchNodeTag> records;
-    const ContentsNodeTag* scope = nullptr;
-    ConcordanceQuery query;
-    // The terms to find as the search leaves them for the hit pages (U+3000 between them).
-    if (const int code = RunSearchForRecords(kCommand, data, options.search, index, contents, records, scope,
-                                             query.keyword))
+    ConcordanceSearch search;
+    if (const int code = RunConcordanceSearch(kCommand, data, options.search, 0, search))
         return code;
-
-    query.target = TargetOfIndexType(options.search.indexType);
-    query.useVariants = options.search.useVariants;
-    query.contextChars = 0;
+    CIndex& index = search.index;
+    const std::vector<SearchNodeTag>& records = search.records;
+    const ContentsNodeTag* scope = search.scope;
+    const ConcordanceQuery& query = search.query;
     std::vector<std::uint32_t> markedPages;
     std::vector<std::uint32_t> markedCounts;
     StreamOccurrences(index, PagesInside(*scope, index.m_arrPages), query,

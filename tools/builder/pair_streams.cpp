@@ -99,7 +99,8 @@ bool PairStreams::Spill(RunWriter& run, std::vector<PairEntry>& entries, std::st
         bytes.assign(8 + marks.size() * 4, 0);
         PutU32(bytes.data(), recordCount);
         PutU32(bytes.data() + 4, static_cast<std::uint32_t>(marks.size() / 2));
-        std::memcpy(bytes.data() + 8, marks.data(), marks.size() * 4);
+        if (!marks.empty())
+            std::memcpy(bytes.data() + 8, marks.data(), marks.size() * 4);
         bytes.insert(bytes.end(), records.begin(), records.end());
         const auto keyA = static_cast<std::uint32_t>(pair >> 32);
         const auto keyB = static_cast<std::uint32_t>(pair);

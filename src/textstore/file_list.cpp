@@ -147,16 +147,53 @@ bool CFileList::ReadRecord(std::uint32_t index, std::span<char> buffer) const
     return true;
 }
 
-bool CFileList::ReadRecord(std::uint32_t index, std::string& page) const
+bool CFileList::ReadCheckedEntry(std::uint32_t index, std::string* name, std::uint32_t& end,
+                                 std::uint32_t& length) const
 {
-    std::uint32_t length = 0;
-    if (!GetRecordLength(index, length))
+    if (!m_bOpen || index >= GetRecordCount())
         return false;
+    std::array<std::uint8_t, kMaxNameWidth + 8> entry{};
+    const auto width = static_cast<std::size_t>(m_nNameWidth);
+    if (!m_fileDir.ReadAt(EntryOffset(index), std::span<std::uint8_t>(entry.data(), width + 8)))
+        return false;
+    const std::uint32_t e = ReadU32(entry.data() + width);
+    const std::uint32_t n = ReadU32(entry.data() + width + 4);
+    const std::int64_t contentSize = m_fileContent.Size();
+    if (contentSize < 0 || e > static_cast<std::uint64_t>(contentSize) || n > e)
+        return false;
+    if (name) {
+        std::size_t nameLength = 0;
+        while (nameLength < width && entry[nameLength] != 0)
+            ++nameLength;
+        name->assign(reinterpret_cast<const char*>(entry.data()), nameLength);
+    }
+    end = e;
+    length = n;
+    return true;
+}
+
+bool CFileList::ReadContent(std::uint32_t end, std::uint32_t length, std::string& page) const
+{
     std::string bytes(length, '\0');
-    if (!ReadRecord(index, std::span<char>(bytes.data(), bytes.size())))
+    if (!m_fileContent.ReadAt(end - length, std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(bytes.data()),
+                                                                    bytes.size())))
         return false;
+    for (char& b : bytes)
+        b = static_cast<char>(static_cast<std::uint8_t>(b) ^ kContentKey);
     page = std::move(bytes);
     return true;
+}
+
+bool CFileList::ReadRecord(std::uint32_t index, std::string& page) const
+{
+    std::uint32_t end = 0, length = 0;
+    return ReadCheckedEntry(index, nullptr, end, length) && ReadContent(end, length, page);
+}
+
+bool CFileList::ReadRecordAndName(std::uint32_t index, std::string& page, std::string& name) const
+{
+    std::uint32_t end = 0, length = 0;
+    return ReadCheckedEntry(index, &name, end, length) && ReadContent(end, length, page);
 }
 
 bool CFileList::ReadFileName(std::uint32_t index, std::string& name) const

@@ -98,6 +98,13 @@ public:
 private:
     std::uint64_t EntryOffset(std::uint32_t index) const;
     bool ReadCheckedBounds(std::uint32_t index, std::uint32_t& end, std::uint32_t& length) const;
+    // Reads entry index in one read (its name into name when not null) and
+    // checks its bounds against the content file, as ReadCheckedBounds does.
+    bool ReadCheckedEntry(std::uint32_t index, std::string* name, std::uint32_t& end, std::uint32_t& length) const;
+    // Reads and decodes the content bytes of checked bounds into page.
+    bool ReadContent(std::uint32_t end, std::uint32_t length, std::string& page) const;
+    // A page and its entry's name with one read of the entry (hit pages).
+    bool ReadRecordAndName(std::uint32_t index, std::string& page, std::string& name) const;
 
     ReadOnlyFile m_fileDir;
     ReadOnlyFile m_fileContent;

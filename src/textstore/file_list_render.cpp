@@ -11,7 +11,7 @@ std::int32_t CFileList::RenderHitPage(std::uint32_t index, std::string& page,
 {
     std::string stored;
     std::string name;
-    if (!m_bOpen || !ReadRecord(index, stored) || !ReadFileName(index, name))
+    if (!m_bOpen || !ReadRecordAndName(index, stored, name))
         return 0;
     // A name without a page number counts as page 0: the first cell.
     const std::int32_t pageNumber = PageNumberFromName(name).value_or(0);

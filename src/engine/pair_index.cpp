@@ -12,20 +12,6 @@ static_assert(std::endian::native == std::endian::little, "the pair file is read
 
 constexpr std::uint64_t kFirstTableEntries = static_cast<std::uint64_t>(kCharacterSlots) + 1;
 
-std::uint32_t U32(const std::uint8_t* p)
-{
-    std::uint32_t v = 0;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
-std::uint64_t U64(const std::uint8_t* p)
-{
-    std::uint64_t v = 0;
-    std::memcpy(&v, p, 8);
-    return v;
-}
-
 } // namespace
 
 std::uint64_t PairEntriesOffset()
@@ -41,10 +27,10 @@ bool PairIndex::Open(const std::filesystem::path& folder, const std::string& nam
     const std::span<const std::uint8_t> bytes = m_map.Bytes();
     const std::uint64_t entries = PairEntriesOffset();
     bool ok = bytes.size() >= entries && std::memcmp(bytes.data(), kPairFileMagic, 8) == 0 &&
-              U32(bytes.data() + 8) == kPairFileVersion && U32(bytes.data() + 12) > 0;
+              PairU32(bytes.data() + 8) == kPairFileVersion && PairU32(bytes.data() + 12) > 0;
     if (ok) {
         const std::string id(reinterpret_cast<const char*>(bytes.data() + kPairIdOffset), kPairIdSize);
-        m_nPairs = U64(bytes.data() + 48);
+        m_nPairs = PairU64(bytes.data() + 48);
         ok = m_nPairs <= (bytes.size() - entries) / kPairEntrySize && OptionalFileIsCurrent(folder, name, id);
     }
     if (!ok) {
@@ -52,7 +38,7 @@ bool PairIndex::Open(const std::filesystem::path& folder, const std::string& nam
         return false;
     }
     m_nEntriesOffset = entries;
-    m_nStride = U32(bytes.data() + 12);
+    m_nStride = PairU32(bytes.data() + 12);
     return true;
 }
 
@@ -70,14 +56,14 @@ bool PairIndex::Find(std::uint32_t keyA, std::uint32_t keyB, PairStream& stream)
         return false;
     const std::span<const std::uint8_t> bytes = m_map.Bytes();
     const std::uint8_t* first = bytes.data() + kPairHeaderSize;
-    std::uint64_t low = U32(first + 4 * std::uint64_t{keyA});
-    std::uint64_t high = U32(first + 4 * (std::uint64_t{keyA} + 1));
+    std::uint64_t low = PairU32(first + 4 * std::uint64_t{keyA});
+    std::uint64_t high = PairU32(first + 4 * (std::uint64_t{keyA} + 1));
     if (low > high || high > m_nPairs)
         return false;
     const std::uint8_t* table = bytes.data() + m_nEntriesOffset;
     while (low < high) {
         const std::uint64_t mid = low + (high - low) / 2;
-        if (U32(table + mid * kPairEntrySize) < keyB)
+        if (PairU32(table + mid * kPairEntrySize) < keyB)
             low = mid + 1;
         else
             high = mid;
@@ -85,17 +71,17 @@ bool PairIndex::Find(std::uint32_t keyA, std::uint32_t keyB, PairStream& stream)
     if (low == m_nPairs)
         return false;
     const std::uint8_t* entry = table + low * kPairEntrySize;
-    if (U32(entry) != keyB)
+    if (PairU32(entry) != keyB)
         return false;
-    const std::uint64_t length = U32(entry + 4);
-    const std::uint64_t offset = U64(entry + 8);
+    const std::uint64_t length = PairU32(entry + 4);
+    const std::uint64_t offset = PairU64(entry + 8);
     if (offset > bytes.size() || length > bytes.size() - offset || length < 8)
         return false;
     const std::span<const std::uint8_t> whole = bytes.subspan(offset, length);
-    if (PairStreamChecksum(keyA, keyB, whole) != U64(entry + 16))
+    if (PairStreamChecksum(keyA, keyB, whole) != PairU64(entry + 16))
         return false;
-    const std::uint32_t records = U32(whole.data());
-    const std::uint32_t marks = U32(whole.data() + 4);
+    const std::uint32_t records = PairU32(whole.data());
+    const std::uint32_t marks = PairU32(whole.data() + 4);
     if (records == 0 || marks != (records - 1) / m_nStride || std::uint64_t{marks} * 8 > length - 8)
         return false;
     stream.marks = whole.subspan(8, std::uint64_t{marks} * 8);

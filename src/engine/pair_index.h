@@ -54,6 +54,37 @@ inline constexpr std::string_view kPairFileSuffix = "-idx.pairs";
 inline constexpr std::uint64_t kPairIdOffset = 16;
 inline constexpr std::size_t kPairIdSize = 16;
 
+// Little-endian fields of a pair file, read where they stand.
+inline std::uint32_t PairU32(const std::uint8_t* p)
+{
+    std::uint32_t v = 0;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+inline std::uint64_t PairU64(const std::uint8_t* p)
+{
+    std::uint64_t v = 0;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
+// Reads one leb128 number of a record at at (moved past it); false when
+// the bytes end first or it runs past 35 bits.
+inline bool ReadPairLeb128(const std::uint8_t*& at, const std::uint8_t* end, std::uint32_t& value)
+{
+    std::uint32_t v = 0;
+    for (unsigned shift = 0; shift < 35 && at < end; shift += 7) {
+        const std::uint8_t b = *at++;
+        v |= std::uint32_t{b & 0x7Fu} << shift;
+        if ((b & 0x80) == 0) {
+            value = v;
+            return true;
+        }
+    }
+    return false;
+}
+
 // A 64-bit checksum of a pair's stream, seeded with its keys so that a
 // stream found under the wrong pair fails too.
 inline std::uint64_t PairStreamChecksum(std::uint32_t keyA, std::uint32_t keyB, std::span<const std::uint8_t> bytes)

@@ -11,34 +11,6 @@ namespace {
 
 constexpr std::uint32_t kLargestPosition = 4194303;
 
-std::uint32_t U32(const std::uint8_t* p)
-{
-    std::uint32_t v = 0;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-
-std::uint64_t U64(const std::uint8_t* p)
-{
-    std::uint64_t v = 0;
-    std::memcpy(&v, p, 8);
-    return v;
-}
-
-bool ReadLeb128(const std::uint8_t*& at, const std::uint8_t* end, std::uint32_t& value)
-{
-    std::uint32_t v = 0;
-    for (unsigned shift = 0; shift < 35 && at < end; shift += 7) {
-        const std::uint8_t b = *at++;
-        v |= std::uint32_t{b & 0x7Fu} << shift;
-        if ((b & 0x80) == 0) {
-            value = v;
-            return true;
-        }
-    }
-    return false;
-}
-
 // A position list: numbers that fit it, ascending, within the limit, at least one.
 const char* CheckList(const std::uint8_t* at, const std::uint8_t* end)
 {
@@ -68,8 +40,8 @@ const char* CheckList(const std::uint8_t* at, const std::uint8_t* end)
 // The records and marks of one stream; an empty string when sound.
 std::string CheckStream(std::span<const std::uint8_t> stream, std::uint32_t stride, std::uint32_t pageCount)
 {
-    const std::uint32_t records = U32(stream.data());
-    const std::uint32_t marks = U32(stream.data() + 4);
+    const std::uint32_t records = PairU32(stream.data());
+    const std::uint32_t marks = PairU32(stream.data() + 4);
     if (records == 0 || marks != (records - 1) / stride || std::uint64_t{marks} * 8 > stream.size() - 8)
         return "record or mark count does not fit";
     const std::uint8_t* markBytes = stream.data() + 8;
@@ -80,17 +52,17 @@ std::string CheckStream(std::span<const std::uint8_t> stream, std::uint32_t stri
     for (std::uint32_t r = 0; r < records; ++r) {
         const bool restart = r % stride == 0;
         if (restart && r > 0 &&
-            (U32(markBytes + 8 * (r / stride - 1) + 4) != static_cast<std::uint32_t>(at - begin)))
+            (PairU32(markBytes + 8 * (r / stride - 1) + 4) != static_cast<std::uint32_t>(at - begin)))
             return "mark " + std::to_string(r / stride) + " names another offset";
         std::uint32_t delta = 0, length = 0;
-        if (!ReadLeb128(at, end, delta) || !ReadLeb128(at, end, length) ||
+        if (!ReadPairLeb128(at, end, delta) || !ReadPairLeb128(at, end, length) ||
             length > static_cast<std::size_t>(end - at))
             return "record " + std::to_string(r) + " runs past the stream";
         const std::uint32_t base = restart ? 0 : page;
         if (base > UINT32_MAX - delta || (r > 0 && base + delta <= page) || base + delta >= pageCount)
             return "record " + std::to_string(r) + ": page not ascending or beyond the page store";
         page = base + delta;
-        if (restart && r > 0 && U32(markBytes + 8 * (r / stride - 1)) != page)
+        if (restart && r > 0 && PairU32(markBytes + 8 * (r / stride - 1)) != page)
             return "mark " + std::to_string(r / stride) + " names another page";
         if (const char* problem = CheckList(at, at + length))
             return "record " + std::to_string(r) + ": " + problem;
@@ -118,7 +90,7 @@ bool CheckPairFile(const std::filesystem::path& folder, std::string_view base, s
     const std::span<const std::uint8_t> bytes = map.Bytes();
     const std::uint64_t entriesOffset = PairEntriesOffset();
     if (bytes.size() < entriesOffset || std::memcmp(bytes.data(), kPairFileMagic, 8) != 0 ||
-        U32(bytes.data() + 8) != kPairFileVersion || U32(bytes.data() + 12) == 0) {
+        PairU32(bytes.data() + 8) != kPairFileVersion || PairU32(bytes.data() + 12) == 0) {
         problems.push_back(name + ": not a pair file of version " + std::to_string(kPairFileVersion));
         return false;
     }
@@ -128,8 +100,8 @@ bool CheckPairFile(const std::filesystem::path& folder, std::string_view base, s
                                "its id); searches ignore it");
         return true;
     }
-    const std::uint32_t stride = U32(bytes.data() + 12);
-    const std::uint64_t pairs = U64(bytes.data() + 48);
+    const std::uint32_t stride = PairU32(bytes.data() + 12);
+    const std::uint64_t pairs = PairU64(bytes.data() + 48);
     if (pairs > (bytes.size() - entriesOffset) / kPairEntrySize) {
         problems.push_back(name + ": more pairs than the file holds");
         return false;
@@ -137,31 +109,31 @@ bool CheckPairFile(const std::filesystem::path& folder, std::string_view base, s
     const std::uint8_t* first = bytes.data() + kPairHeaderSize;
     const std::uint8_t* entries = bytes.data() + entriesOffset;
     const auto keys = static_cast<std::uint32_t>(kCharacterSlots);
-    if (U32(first) != 0 || U32(first + 4 * std::uint64_t{keys}) != pairs) {
+    if (PairU32(first) != 0 || PairU32(first + 4 * std::uint64_t{keys}) != pairs) {
         problems.push_back(name + ": the first table does not span the entries");
         return false;
     }
     for (std::uint32_t a = 0; a < keys; ++a) {
-        const std::uint32_t low = U32(first + 4 * std::uint64_t{a}), high = U32(first + 4 * (std::uint64_t{a} + 1));
+        const std::uint32_t low = PairU32(first + 4 * std::uint64_t{a}), high = PairU32(first + 4 * (std::uint64_t{a} + 1));
         if (low > high || high > pairs) {
             problems.push_back(name + ": first table entry " + std::to_string(a) + " out of order");
             return false;
         }
         for (std::uint32_t e = low; e < high && problems.size() < before + 20; ++e) {
             const std::uint8_t* entry = entries + std::uint64_t{e} * kPairEntrySize;
-            const std::uint32_t b = U32(entry);
+            const std::uint32_t b = PairU32(entry);
             const std::string where = name + ": pair " + std::to_string(a) + "," + std::to_string(b) + ": ";
-            if (b >= keys || (e > low && U32(entry - kPairEntrySize) >= b)) {
+            if (b >= keys || (e > low && PairU32(entry - kPairEntrySize) >= b)) {
                 problems.push_back(where + "second key out of order or range");
                 continue;
             }
-            const std::uint64_t length = U32(entry + 4), offset = U64(entry + 8);
+            const std::uint64_t length = PairU32(entry + 4), offset = PairU64(entry + 8);
             if (offset > bytes.size() || length > bytes.size() - offset || length < 8) {
                 problems.push_back(where + "stream outside the file");
                 continue;
             }
             const std::span<const std::uint8_t> stream = bytes.subspan(offset, length);
-            if (PairStreamChecksum(a, b, stream) != U64(entry + 16)) {
+            if (PairStreamChecksum(a, b, stream) != PairU64(entry + 16)) {
                 problems.push_back(where + "checksum does not match");
                 continue;
             }

@@ -9,20 +9,6 @@
 namespace vesk {
 namespace {
 
-bool ReadLeb128(const std::uint8_t*& at, const std::uint8_t* end, std::uint32_t& value)
-{
-    std::uint32_t v = 0;
-    for (unsigned shift = 0; shift < 35 && at < end; shift += 7) {
-        const std::uint8_t b = *at++;
-        v |= std::uint32_t{b & 0x7Fu} << shift;
-        if ((b & 0x80) == 0) {
-            value = v;
-            return true;
-        }
-    }
-    return false;
-}
-
 // One pair's stream read record by record. Every read is checked against
 // the stream's bytes; a record that contradicts the format (pages not
 // ascending, a list running past the stream, a mark that names another
@@ -45,7 +31,7 @@ public:
         }
         const bool restart = m_nNext % m_stream.markStride == 0;
         std::uint32_t delta = 0, length = 0;
-        if (!ReadLeb128(m_at, m_end, delta) || !ReadLeb128(m_at, m_end, length))
+        if (!ReadPairLeb128(m_at, m_end, delta) || !ReadPairLeb128(m_at, m_end, length))
             return false;
         const std::uint32_t base = restart ? 0 : m_nPage;
         if (base > UINT32_MAX - delta || (m_nNext > 0 && base + delta <= m_nPage) ||

@@ -3,6 +3,7 @@
 // (or the result arrays).
 #include "cli/commands.h"
 #include "cli/search_options.h"
+#include "concordance/table_text.h"
 #include "common/options.h"
 #include "common/standard_output.h"
 #include "engine/index.h"
@@ -26,24 +27,6 @@ std::string Utf8(const std::u16string& text)
     std::string out;
     Utf16ToUtf8(text, out, true);
     return out;
-}
-
-std::string JsonString(const std::string& text)
-{
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
 }
 
 void PrintRecords(const std::vector<SearchNodeTag>& records, OutputForm form)

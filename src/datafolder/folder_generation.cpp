@@ -130,21 +130,30 @@ static bool HasListedSize(const std::filesystem::path& path, const std::string& 
     return true;
 }
 
-bool CheckFolderGeneration(const std::filesystem::path& folder, std::string& markerBytes, std::string& problem,
-                           ListedFiles which)
+bool ReadGenerationMarker(const std::filesystem::path& folder, std::string& markerBytes, std::string& problem)
 {
     markerBytes.clear();
     const std::filesystem::path path = folder / kGenerationFileName;
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT)
         return true; // no marker: read the folder as it is
-    const std::string name(kGenerationFileName);
     ReadOnlyFile file;
     if (!file.Open(path) || file.Size() > kMaxMarkerSize || !file.ReadToEnd(markerBytes) ||
         static_cast<std::int64_t>(markerBytes.size()) > kMaxMarkerSize) {
-        problem = name + ": the generation marker cannot be read";
+        problem = std::string(kGenerationFileName) + ": the generation marker cannot be read";
         return false;
     }
+    return true;
+}
+
+bool CheckFolderGeneration(const std::filesystem::path& folder, std::string& markerBytes, std::string& problem,
+                           ListedFiles which)
+{
+    if (!ReadGenerationMarker(folder, markerBytes, problem))
+        return false;
+    if (markerBytes.empty())
+        return true;
+    const std::string name(kGenerationFileName);
     FolderGeneration generation;
     std::string why;
     if (!ParseGeneration(markerBytes, generation, why)) {
@@ -165,9 +174,15 @@ bool CheckFolderGeneration(const std::filesystem::path& folder, std::string& mar
 bool OptionalFileIsCurrent(const std::filesystem::path& folder, std::string_view name, std::string_view recordedId)
 {
     std::string bytes, problem;
+    return CheckFolderGeneration(folder, bytes, problem) && OptionalFileIsCurrent(folder, bytes, name, recordedId);
+}
+
+bool OptionalFileIsCurrent(const std::filesystem::path& folder, std::string_view markerBytes, std::string_view name,
+                           std::string_view recordedId)
+{
+    std::string problem;
     FolderGeneration generation;
-    if (!CheckFolderGeneration(folder, bytes, problem) || bytes.empty() ||
-        !ParseGeneration(bytes, generation, problem) || generation.id != recordedId)
+    if (markerBytes.empty() || !ParseGeneration(markerBytes, generation, problem) || generation.id != recordedId)
         return false;
     for (const auto& [file, size] : generation.files)
         if (file == name)

@@ -57,11 +57,19 @@ enum class ListedFiles { required, all };
 bool CheckFolderGeneration(const std::filesystem::path& folder, std::string& markerBytes, std::string& problem,
                            ListedFiles which = ListedFiles::required);
 
-// Opens the files of a data folder under the marker's watch: open() does the
-// opening and returns whether it succeeded; the marker is checked before and
-// after, and the opening is repeated (up to three times) when a build
-// switched the files meanwhile. False with problem set when the folder is
-// refused; open's own failure is returned as false with problem empty.
+// Reads the marker's bytes as they stand (empty when there is none). False
+// with problem set when a marker exists but cannot be read.
+bool ReadGenerationMarker(const std::filesystem::path& folder, std::string& markerBytes, std::string& problem);
+
+// Opens the files of a data folder under the marker's watch: open(marker)
+// does the opening, given the marker's bytes as checked (empty without a
+// marker), and returns whether it succeeded. The folder is checked against
+// the marker before; afterwards the marker is read again, and the opening is
+// repeated (up to three times) when it changed meanwhile: a build writes a
+// new marker before it renames its first file, so an unchanged marker means
+// the files opened are the ones checked. False with problem set when the
+// folder is refused; open's own failure is returned as false with problem
+// empty.
 template <typename OpenFn>
 bool OpenUnderGeneration(const std::filesystem::path& folder, OpenFn&& open, std::string& problem)
 {
@@ -69,9 +77,9 @@ bool OpenUnderGeneration(const std::filesystem::path& folder, OpenFn&& open, std
         std::string before, after;
         if (!CheckFolderGeneration(folder, before, problem))
             return false;
-        if (!open())
+        if (!open(std::string_view(before)))
             return problem.clear(), false;
-        if (!CheckFolderGeneration(folder, after, problem))
+        if (!ReadGenerationMarker(folder, after, problem))
             return false;
         if (after == before)
             return true;
@@ -85,5 +93,9 @@ bool OpenUnderGeneration(const std::filesystem::path& folder, OpenFn&& open, std
 // folder's marker is complete, lists it with its present size and has the id
 // it recorded; otherwise readers ignore it.
 bool OptionalFileIsCurrent(const std::filesystem::path& folder, std::string_view name, std::string_view recordedId);
+// The same against marker bytes the caller has checked the folder with
+// (CheckFolderGeneration): only the optional file itself is looked at.
+bool OptionalFileIsCurrent(const std::filesystem::path& folder, std::string_view markerBytes, std::string_view name,
+                           std::string_view recordedId);
 
 } // namespace vesk

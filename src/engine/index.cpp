@@ -71,7 +71,7 @@ int CIndex::Open(const std::filesystem::path& folder, std::string_view baseName,
     // The files are opened under the folder's generation marker, so that a
     // folder half-switched by a build is refused, and files opened while a
     // build switched them are opened again.
-    const auto openFiles = [&] {
+    const auto openFiles = [&](std::string_view marker) {
         Close();
         m_variantGroups.LoadOnFirstUse(folder);
         if (!LoadDirectory(folder / (base + "-idx.h")))
@@ -85,7 +85,7 @@ int CIndex::Open(const std::filesystem::path& folder, std::string_view baseName,
             return false;
         }
         // Optional: phrases are found from it when it belongs to this build.
-        m_pairs.Open(folder, base + std::string(kPairFileSuffix));
+        m_pairs.Open(folder, base + std::string(kPairFileSuffix), marker);
         return true;
     };
     std::string problem;

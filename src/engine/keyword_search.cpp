@@ -95,9 +95,10 @@ void CIndex::Combine(std::span<const std::uint32_t> pages, std::span<const std::
         std::adjacent_find(pages.begin(), pages.end(), std::greater_equal<std::uint32_t>()) == pages.end();
     if (mode == kSearchReplace || (mode == kSearchUnite && m_arrPages.empty() && ascending)) {
         m_arrPages.assign(pages.begin(), pages.end());
-        m_arrCounts.resize(counts.size());
-        for (std::size_t i = 0; i < counts.size(); ++i)
-            m_arrCounts[i] = counts[i] * repeats;
+        m_arrCounts.assign(counts.begin(), counts.end());
+        if (repeats != 1)
+            for (std::uint32_t& count : m_arrCounts)
+                count *= repeats;
         index.MarkStale();
     } else {
         if (!index.IsCurrent())

@@ -19,7 +19,7 @@ std::uint64_t PairEntriesOffset()
     return (kPairHeaderSize + 4 * kFirstTableEntries + 7) / 8 * 8;
 }
 
-bool PairIndex::Open(const std::filesystem::path& folder, const std::string& name)
+bool PairIndex::Open(const std::filesystem::path& folder, const std::string& name, std::string_view markerBytes)
 {
     Close();
     if (!m_map.Open(folder / name))
@@ -31,7 +31,7 @@ bool PairIndex::Open(const std::filesystem::path& folder, const std::string& nam
     if (ok) {
         const std::string id(reinterpret_cast<const char*>(bytes.data() + kPairIdOffset), kPairIdSize);
         m_nPairs = PairU64(bytes.data() + 48);
-        ok = m_nPairs <= (bytes.size() - entries) / kPairEntrySize && OptionalFileIsCurrent(folder, name, id);
+        ok = m_nPairs <= (bytes.size() - entries) / kPairEntrySize && OptionalFileIsCurrent(folder, markerBytes, name, id);
     }
     if (!ok) {
         Close();

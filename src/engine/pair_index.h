@@ -116,8 +116,9 @@ struct PairStream {
 class PairIndex {
 public:
     // Maps folder/name when it is a pair file of the folder's build
-    // (OptionalFileIsCurrent); false (and closed) otherwise.
-    bool Open(const std::filesystem::path& folder, const std::string& name);
+    // (OptionalFileIsCurrent against markerBytes, the generation marker the
+    // folder was checked with); false (and closed) otherwise.
+    bool Open(const std::filesystem::path& folder, const std::string& name, std::string_view markerBytes);
     void Close();
     bool IsOpen() const { return m_map.IsOpen(); }
 

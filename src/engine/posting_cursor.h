@@ -6,6 +6,7 @@
 #include "engine/posting_stream.h"
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace vesk {
@@ -79,13 +80,9 @@ public:
         // reading below, which fails the stream at the right place.
         const std::span<const std::uint8_t> rest = m_stream.BlockRest();
         if (m_nRemaining <= rest.size()) {
-            const std::uint8_t* bytes = rest.data();
             const std::uint32_t n = m_nRemaining;
-            std::uint32_t at = 0, count = 0;
-            while (at < n) {
-                at += PostingStream::NumberLength(bytes[at]);
-                ++count;
-            }
+            std::uint32_t at = 0;
+            const std::uint32_t count = CountNumbers(rest.data(), n, at);
             if (at == n) {
                 m_stream.AdvanceInBlock(n);
                 m_nRemaining = 0;
@@ -105,6 +102,30 @@ public:
             m_nRemaining -= length;
             if (length > 1 && !m_stream.Skip(length - 1))
                 return 0;
+            ++count;
+        }
+        return count;
+    }
+
+    // Counts the numbers in bytes[0, n), setting at to where the last one
+    // ends (n for a list that ends on a number's last byte). Eight bytes
+    // below 0x80 are eight one-byte numbers, taken at once: the positions of
+    // a frequent character are mostly that close together.
+    static std::uint32_t CountNumbers(const std::uint8_t* bytes, std::uint32_t n, std::uint32_t& at)
+    {
+        std::uint32_t count = 0;
+        at = 0;
+        while (at < n) {
+            if (n - at >= 8) {
+                std::uint64_t word = 0;
+                std::memcpy(&word, bytes + at, 8);
+                if ((word & 0x8080808080808080ull) == 0) {
+                    at += 8;
+                    count += 8;
+                    continue;
+                }
+            }
+            at += PostingStream::NumberLength(bytes[at]);
             ++count;
         }
         return count;

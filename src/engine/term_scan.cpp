@@ -79,6 +79,7 @@ public:
     bool Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault);
 
 private:
+    bool RunOneCursor(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault);
     enum class Advance { Reached, Finished, Damaged };
     Advance AdvanceTo(TermCursor& cursor, std::uint32_t target);
     bool Leap(TermCursor& cursor, std::uint32_t target);
@@ -146,8 +147,29 @@ bool TermScan::Fault(const TermCursor& cursor, ScanFault& fault) const
     return false;
 }
 
+// Room in pages and counts for the pages a cursor on page can still give
+// (the key's pages ascend strictly up to its last page), taken in one step
+// when the arrays are full: a frequent character's hundreds of thousands of
+// pages are then not copied again and again while the arrays grow.
+void MakeRoomForPages(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, std::uint32_t page,
+                      std::uint32_t lastPage)
+{
+    if (pages.size() < pages.capacity() && counts.size() < counts.capacity())
+        return;
+    // A damaged last page must not make a huge reservation: no data folder
+    // holds more pages than kMostRoom (its page store ends well before).
+    constexpr std::size_t kFirstRoom = 1024, kMostRoom = std::size_t{1} << 21;
+    const std::size_t left = page <= lastPage ? std::min<std::size_t>(std::size_t{lastPage - page} + 1, kMostRoom)
+                                              : kFirstRoom;
+    const std::size_t room = pages.capacity() == 0 ? std::min(left, kFirstRoom) : left;
+    pages.reserve(pages.size() + room);
+    counts.reserve(counts.size() + room);
+}
+
 bool TermScan::Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault)
 {
+    if (m_cursors.size() == 1 && m_method == ScanMethod::Fast)
+        return RunOneCursor(pages, counts, fault);
     for (TermCursor& cursor : m_cursors) {
         if (!cursor.posting.ReadPageHeader())
             return Fault(cursor, fault);
@@ -181,6 +203,35 @@ bool TermScan::Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>
             if (advance == Advance::Damaged)
                 return Fault(cursor, fault);
         }
+    }
+}
+
+// A term of one character (with or without "?" around it): every record of
+// its stream is a page found, and its count is the number of positions, so
+// the stream is read record after record with nothing to align. Finds what
+// the aligning loop of Run finds, and fails where it fails.
+bool TermScan::RunOneCursor(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts,
+                            ScanFault& fault)
+{
+    TermCursor& cursor = m_cursors[0];
+    PostingCursor& posting = cursor.posting;
+    if (!posting.ReadPageHeader())
+        return Fault(cursor, fault);
+    for (;;) {
+        const std::uint32_t page = posting.Page();
+        std::uint32_t first = 0;
+        if (!posting.ReadPosition(first))
+            return Fault(cursor, fault);
+        const std::uint32_t more = posting.CountPositions();
+        if (posting.Stream().Failed())
+            return Fault(cursor, fault);
+        MakeRoomForPages(pages, counts, page, cursor.lastPage);
+        pages.push_back(page);
+        counts.push_back(1 + more);
+        if (page == cursor.lastPage || page == UINT32_MAX)
+            return true;
+        if (!posting.ReadPageHeader())
+            return Fault(cursor, fault);
     }
 }
 

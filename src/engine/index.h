@@ -143,7 +143,8 @@ private:
     // the term has nothing to search (no cursors, or beyond the limits).
     bool CombineTerm(std::u16string_view term, int mode, bool useVariants, std::uint32_t repeats,
                      ResultIndex& index);
-    void Combine(std::span<const std::uint32_t> pages, std::span<const std::uint32_t> counts, int mode,
+    // Takes the term's arrays (a first term's become the results as they are).
+    void Combine(std::vector<std::uint32_t>&& pages, std::vector<std::uint32_t>&& counts, int mode,
                  std::uint32_t repeats, ResultIndex& index);
 
     // The posting directory, mapped while open (mapped_file.h), and its

@@ -85,7 +85,7 @@ int CIndex::CheckKeyword(std::u16string_view keyword)
     return terms;
 }
 
-void CIndex::Combine(std::span<const std::uint32_t> pages, std::span<const std::uint32_t> counts, int mode,
+void CIndex::Combine(std::vector<std::uint32_t>&& pages, std::vector<std::uint32_t>&& counts, int mode,
                      std::uint32_t repeats, ResultIndex& index)
 {
     // Counts are 32-bit and wrap: repeats × count is the sum of repeats
@@ -94,8 +94,8 @@ void CIndex::Combine(std::span<const std::uint32_t> pages, std::span<const std::
     const bool ascending =
         std::adjacent_find(pages.begin(), pages.end(), std::greater_equal<std::uint32_t>()) == pages.end();
     if (mode == kSearchReplace || (mode == kSearchUnite && m_arrPages.empty() && ascending)) {
-        m_arrPages.assign(pages.begin(), pages.end());
-        m_arrCounts.assign(counts.begin(), counts.end());
+        m_arrPages = std::move(pages);
+        m_arrCounts = std::move(counts);
         if (repeats != 1)
             for (std::uint32_t& count : m_arrCounts)
                 count *= repeats;
@@ -156,7 +156,7 @@ bool CIndex::CombineTerm(std::u16string_view term, int mode, bool useVariants, s
         pages.clear();
         counts.clear();
     }
-    Combine(pages, counts, mode, repeats, index);
+    Combine(std::move(pages), std::move(counts), mode, repeats, index);
     return true;
 }
 

@@ -106,6 +106,7 @@ private:
     bool m_bGapPair = false;     // two cursors in two segments
     bool m_bSharedKeys = false; // two cursors stand on one key's stream
     bool m_bGap = false; // the gap flag: kept from pass to pass, clear at the start of the term
+    std::uint32_t m_nLastPage = UINT32_MAX; // no page after the earliest of the keys' last pages is found
 };
 
 TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod method)
@@ -117,6 +118,7 @@ TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod
         cursor.posting = PostingCursor(tables.data, tables.links,
                                        static_cast<std::uint32_t>(tables.firstBlocks[planned.key]));
         cursor.lastPage = tables.lastPages[planned.key];
+        m_nLastPage = std::min(m_nLastPage, cursor.lastPage);
         cursor.termPosition = planned.termPosition;
         cursor.key = planned.key;
         if (method == ScanMethod::Fast && tables.skipTables != nullptr && plan.cursors.size() > 1)
@@ -188,6 +190,7 @@ bool TermScan::Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>
             }
         }
         if (same) {
+            MakeRoomForPages(pages, counts, target, m_nLastPage);
             if (SearchPage(target, pages, counts) == PageEnd::Damaged)
                 for (const TermCursor& cursor : m_cursors)
                     if (cursor.posting.Stream().Failed())

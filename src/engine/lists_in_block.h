@@ -208,23 +208,21 @@ inline InBlockResult CountGapPairInBlock(ListInBlock& first, ListInBlock& second
         value += delta;
         return true;
     };
+    // The same reads in the same order, arranged so that the only branch
+    // that depends on the data is the one that reads B on: B reads on while
+    // it ends before A (after a place where B stood on A, it does so right
+    // after A's next read), then A's position is a place or not, and A reads
+    // one.
     for (;;) {
-        if (b < a) {
+        while (b < a)
             if (!step(second, b, 1))
                 return result;
-        } else if (b - a > kMaxGap) {
-            if (!step(first, a, 0))
-                return result;
-        } else {
-            ++result.places;
-            if (a == UINT32_MAX)
-                return result;
-            const bool onA = b == a;
-            if (!step(first, a, 0))
-                return result;
-            if (onA && !step(second, b, 1))
-                return result;
-        }
+        const bool place = b - a <= kMaxGap;
+        result.places += place ? 1 : 0;
+        if (place && a == UINT32_MAX)
+            return result;
+        if (!step(first, a, 0))
+            return result;
     }
 }
 

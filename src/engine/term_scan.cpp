@@ -153,11 +153,9 @@ bool TermScan::Fault(const TermCursor& cursor, ScanFault& fault) const
 // (the key's pages ascend strictly up to its last page), taken in one step
 // when the arrays are full: a frequent character's hundreds of thousands of
 // pages are then not copied again and again while the arrays grow.
-void MakeRoomForPages(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, std::uint32_t page,
-                      std::uint32_t lastPage)
+void ReserveForPages(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, std::uint32_t page,
+                     std::uint32_t lastPage)
 {
-    if (pages.size() < pages.capacity() && counts.size() < counts.capacity())
-        return;
     // A damaged last page must not make a huge reservation: no data folder
     // holds more pages than kMostRoom (its page store ends well before).
     constexpr std::size_t kFirstRoom = 1024, kMostRoom = std::size_t{1} << 21;
@@ -166,6 +164,13 @@ void MakeRoomForPages(std::vector<std::uint32_t>& pages, std::vector<std::uint32
     const std::size_t room = pages.capacity() == 0 ? std::min(left, kFirstRoom) : left;
     pages.reserve(pages.size() + room);
     counts.reserve(counts.size() + room);
+}
+
+inline void MakeRoomForPages(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts,
+                             std::uint32_t page, std::uint32_t lastPage)
+{
+    if (pages.size() == pages.capacity() || counts.size() == counts.capacity())
+        ReserveForPages(pages, counts, page, lastPage);
 }
 
 bool TermScan::Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault)

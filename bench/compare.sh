@@ -14,7 +14,9 @@
 #   OPTIONS     passed on to compare_bench: --runs N (ours, default 21),
 #               --tool-runs N (default 11), --peer-runs N (default 3),
 #               --reuse (keep the peers' files and the build times of the
-#               previous run, in build/compare-work)
+#               previous run, in build/compare-work), --ours-only (no peers:
+#               our in-process and process figures alone, e.g. on the 10x
+#               corpus, whose FTS5 and ripgrep figures take half an hour)
 #
 # Then the window's own latency (window_latency_bench: the real main window,
 # offscreen, on DATA_DIR), when the GUI is built.
@@ -28,7 +30,7 @@ build="${VESK_BUILD_DIR:-$root/build}"
 options=()
 while [[ $# -gt 0 && "$1" == --* ]]; do
   case "$1" in
-    --reuse) options+=("$1"); shift ;;
+    --reuse|--ours-only|--smoke) options+=("$1"); shift ;;
     *) options+=("$1" "$2"); shift 2 ;;
   esac
 done

@@ -4,14 +4,15 @@
 //
 //   compare_bench --data DIR --work DIR --tool VESK_TOOL [--rg RG]
 //                 [--builder VESK_BUILD --source SOURCE_DIR] [--runs N]
-//                 [--tool-runs N] [--peer-runs N] [--smoke] [--reuse]
+//                 [--tool-runs N] [--peer-runs N] [--smoke] [--reuse] [--ours-only]
 //
 // The peers (fts5_peer.h, ripgrep_peer.h) search the layer texts rebuilt from
 // DIR's page store (layer_texts.h) and are built in WORK. Pages found are
 // checked: vesk-tool --raw and ripgrep must find exactly the engine's pages
 // (and places, for terms of single characters), FTS5 the same pages, or for
 // "*" a superset. Exit status 0 when every check holds, 1 otherwise, 2 on
-// bad usage or missing input. No timing is ever a failure.
+// bad usage or missing input. No timing is ever a failure. --ours-only
+// measures the engine and vesk-tool alone (no peer files built or run).
 #include "compare/fts5_peer.h"
 #include "compare/layer_texts.h"
 #include "compare/process.h"
@@ -33,7 +34,7 @@ using namespace vesk::bench;
 int Usage()
 {
     std::fprintf(stderr, "usage: compare_bench --data DIR --work DIR --tool VESK_TOOL [--rg RG] [--builder VESK_BUILD "
-                         "--source SOURCE_DIR] [--runs N] [--tool-runs N] [--peer-runs N] [--smoke] [--reuse]\n");
+                         "--source SOURCE_DIR] [--runs N] [--tool-runs N] [--peer-runs N] [--smoke] [--reuse] [--ours-only]\n");
     return 2;
 }
 
@@ -67,6 +68,8 @@ int main(int argc, char** argv)
             options.smoke = true;
         else if (arg == "--reuse")
             options.reuse = true;
+        else if (arg == "--ours-only")
+            options.oursOnly = true;
         else
             return Usage();
     }

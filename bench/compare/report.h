@@ -13,6 +13,7 @@ struct Options {
     int peerRuns = 3;  // runs of each peer per query
     bool smoke = false;
     bool reuse = false; // keep the peers' files and build times of an earlier run
+    bool oursOnly = false; // no peers: our figures alone (peers' figures from an earlier run)
 };
 
 // Returns the exit status of compare_bench.

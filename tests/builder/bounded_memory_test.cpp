@@ -99,12 +99,15 @@ TEST(BoundedMemory, SpilledRunsGiveTheBytesOfAnInMemoryBuild)
         const char* what;
         std::uint64_t budget;
         bool interleave;
-        std::size_t minRuns, maxRuns;
+        std::size_t minRuns, maxRuns;         // of posting data
+        std::size_t minPairRuns, maxPairRuns; // of pair places, all layers
     };
+    // Pair runs beyond 64 a layer are merged in groups before the file is
+    // written; at 12 KiB every page's pairs fill a run of their own.
     const Case cases[] = {
-        {"a few runs", 96 << 10, false, 2, 32},
-        {"a few runs, interleaved blocks", 96 << 10, true, 2, 32},
-        {"more runs than are read at once", 12 << 10, false, 33, 100000},
+        {"a few runs", 192 << 10, false, 2, 32, 6, 3 * 64},
+        {"a few runs, interleaved blocks", 192 << 10, true, 2, 32, 6, 3 * 64},
+        {"more runs than are read at once", 12 << 10, false, 33, 100000, 3 * 80, 100000},
     };
     for (const bool interleave : {false, true}) {
         TempDir whole;
@@ -119,10 +122,12 @@ TEST(BoundedMemory, SpilledRunsGiveTheBytesOfAnInMemoryBuild)
             std::string error;
             ASSERT_TRUE(build::WriteDataFolder(
                 corpus, dir.path(), report, error, {},
-                {.interleaveBlocks = c.interleave, .postingBufferBytes = c.budget}))
+                {.interleaveBlocks = c.interleave, .bufferBytes = c.budget}))
                 << error;
             EXPECT_GE(report.spilledRuns, c.minRuns);
             EXPECT_LE(report.spilledRuns, c.maxRuns);
+            EXPECT_GE(report.pairRuns, c.minPairRuns);
+            EXPECT_LE(report.pairRuns, c.maxPairRuns);
             const auto files = DataFiles(dir.path());
             for (std::size_t f = 0; f < files.size(); ++f)
                 EXPECT_TRUE(files[f] == expected[f]) << build::DataFileNames()[f] << " differs";
@@ -148,7 +153,7 @@ TEST(BoundedMemory, AFailedBuildLeavesNoSpillFolder)
     build::BuildReport report;
     std::string error;
     EXPECT_FALSE(build::WriteDataFolder(corpus, dir.path(), report, error, {},
-                                        {.postingBufferBytes = 8 << 10}));
+                                        {.bufferBytes = 8 << 10}));
     // Named as a build in one pass names it, whichever thread found it.
     EXPECT_TRUE(error.starts_with("page bad\\0001.htm: 65536 bytes of positions")) << error;
     EXPECT_TRUE(FolderEntries(dir.path()).empty());
@@ -166,7 +171,7 @@ TEST(BoundedMemory, ASignalRemovesTheSpillFolder)
         std::string error;
         // A buffer this small spills for seconds: the signal comes first.
         build::WriteDataFolder(corpus, dir.path(), report, error, {},
-                               {.postingBufferBytes = 1024});
+                               {.bufferBytes = 1024});
         ::_exit(0);
     }
     // Wait for the first run file, so the folder is registered for removal.

@@ -72,6 +72,7 @@ struct BuildReport {
     std::uint64_t wholeChars = 0, mainChars = 0, annotationChars = 0; // indexed positions with a key
     std::uint64_t apparentBytes = 0, diskBytes = 0;                    // the written data folder
     std::size_t spilledRuns = 0;     // sorted runs of posting data written to disk and merged
+    std::size_t pairRuns = 0;        // sorted runs of pair places (one a layer and buffer)
 };
 
 using ProgressFn = std::function<void(const std::string& stage, double fraction)>;
@@ -85,13 +86,12 @@ struct WriteOptions {
     // The caller already holds outDir's writer lock (fileio/folder_lock.h);
     // otherwise WriteDataFolder takes it and fails when another writer has it.
     bool callerHoldsLock = false;
-    // Memory for the posting streams of all layers. When it is full, its
-    // streams are written as a sorted run into a folder under the output and
-    // merged at the end, so the builder's memory stays bounded whatever the
-    // corpus; the files written are the same whatever the size.
-    // 256 MiB: a larger buffer spills fewer runs but builds no faster; appends
-    // to 200,000 streams scattered over it miss the caches more often.
-    std::uint64_t postingBufferBytes = std::uint64_t{256} << 20;
+    // Memory for the buffers of the posting streams (half) and the pair
+    // places (half) of all layers. When a buffer is full, its contents are
+    // written as a sorted run into a folder under the output and merged at
+    // the end, so the builder's memory stays bounded whatever the corpus; the
+    // files written are the same whatever the size.
+    std::uint64_t bufferBytes = std::uint64_t{256} << 20;
 };
 
 // The names of the files of a data folder, in the order they are written.

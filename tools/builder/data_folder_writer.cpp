@@ -1,15 +1,15 @@
 // WriteDataFolder: one pass over the pages writes the page store and collects
-// the posting streams of all three layers; then the contents, the variant
-// table and the index files are written, the pages are read again for the
-// pair files (once per range of first keys that fits the memory budget), and
-// all files are renamed into place.
+// the posting streams and the pair places of all three layers; then the
+// contents, the variant table, the index files and the pair files are
+// written, and all files are renamed into place.
 #include "builder/builder.h"
 #include "builder/contents_writer.h"
 #include "builder/layer_worker.h"
 #include "builder/output_file.h"
 #include "builder/page_positions.h"
 #include "builder/page_store_writer.h"
-#include "builder/pair_streams.h"
+#include "builder/pair_file_writer.h"
+#include "builder/pair_places.h"
 #include "builder/posting_file_writer.h"
 #include "builder/posting_streams.h"
 #include "builder/source_file.h"
@@ -60,19 +60,24 @@ std::size_t CountPages(const SourceCorpus& corpus)
     return pages;
 }
 
-// The posting streams of the three layers: the whole text's on a thread of
-// its own, the main text's and the annotations' on the caller's; each part
-// has half of the memory budget, and both spill into one folder under the
-// output.
+// The posting streams and the pair places of the three layers: the whole
+// text's on a thread of its own, the main text's and the annotations' on the
+// caller's. The memory budget goes half to the posting streams, half to the
+// pair places, and each half is shared equally by the two sides (the whole
+// text is about as large as the other two layers together); all spill into
+// one folder under the output.
 struct Layers {
     SpillFolder spill;
     PostingRuns wholeRuns, otherRuns;
     PostingStreams whole, main, notes;
+    PairPlaces wholePairs, otherPairs; // otherPairs: layer 0 main text, 1 annotations
+    std::uint64_t pairBudget;          // of each side
     Layers(std::span<const std::int32_t> groups, std::uint64_t budget,
            const std::filesystem::path& outDir)
-        : spill(outDir), wholeRuns(1, kKeyCount, budget / 2, spill),
-          otherRuns(2, kKeyCount, budget - budget / 2, spill), whole(groups, wholeRuns, 0),
-          main(groups, otherRuns, 0), notes(groups, otherRuns, 1)
+        : spill(outDir), wholeRuns(1, kKeyCount, budget / 4, spill),
+          otherRuns(2, kKeyCount, budget / 4, spill), whole(groups, wholeRuns, 0),
+          main(groups, otherRuns, 0), notes(groups, otherRuns, 1),
+          wholePairs(1, budget / 4, spill), otherPairs(2, budget / 4, spill), pairBudget(budget / 4)
     {
     }
 };
@@ -92,27 +97,38 @@ bool WriteLayer(PostingRuns& runs, std::uint32_t layer, const PostingStreams& st
            writer.Finish(error);
 }
 
-// Writes the index files of the three layers, the whole text's on a thread
-// of its own. The first error in layer order is reported.
-bool WriteIndexFiles(Layers& layers, BlockLayout layout, std::span<OutputFile> files,
-                     std::string& error)
+// Writes the index files and the pair files of the three layers, the whole
+// text's on a thread of its own. The first error in layer order is reported.
+// Each pair file records the generation id it switches in with.
+bool WriteIndexFiles(Layers& layers, BlockLayout layout, const std::string& generationId,
+                     std::span<OutputFile> files, std::string& error)
 {
+    const auto pairRuns = [](const PairPlaces& pairs, std::uint32_t layer) {
+        const std::span<const PairRun> runs = pairs.runs(layer);
+        return std::vector<PairRun>(runs.begin(), runs.end());
+    };
     std::string wholeError;
     bool wholeOk = false;
     std::jthread whole([&] { // joined also if this thread throws
         try {
-            wholeOk = layers.wholeRuns.FinishAppending(wholeError) &&
+            wholeOk = layers.wholePairs.Finish(wholeError) &&
+                      layers.wholeRuns.FinishAppending(wholeError) &&
                       WriteLayer(layers.wholeRuns, 0, layers.whole, layout,
-                                 files[kWholeDirectory], files[kWholeData], wholeError);
+                                 files[kWholeDirectory], files[kWholeData], wholeError) &&
+                      WritePairFile(generationId, pairRuns(layers.wholePairs, 0), layers.spill, layers.pairBudget, files[kWholePairs], wholeError);
         } catch (const std::bad_alloc&) {
             wholeError = "out of memory";
         }
     });
-    const bool othersOk = layers.otherRuns.FinishAppending(error) &&
+    const bool othersOk = layers.otherPairs.Finish(error) && layers.otherRuns.FinishAppending(error) &&
                           WriteLayer(layers.otherRuns, 0, layers.main, layout,
                                      files[kMainDirectory], files[kMainData], error) &&
                           WriteLayer(layers.otherRuns, 1, layers.notes, layout,
-                                     files[kNotesDirectory], files[kNotesData], error);
+                                     files[kNotesDirectory], files[kNotesData], error) &&
+                          WritePairFile(generationId, pairRuns(layers.otherPairs, 0), layers.spill, layers.pairBudget,
+                                        files[kMainPairs], error) &&
+                          WritePairFile(generationId, pairRuns(layers.otherPairs, 1), layers.spill, layers.pairBudget,
+                                        files[kNotesPairs], error);
     whole.join();
     if (!wholeOk)
         error = wholeError;
@@ -136,86 +152,14 @@ bool CheckVariantTable(const SourceCorpus& corpus, std::string& error)
     return false;
 }
 
-// The pairs of each layer (whole, main, annotations) by first key.
-using PairCounts = std::array<std::vector<std::uint64_t>, 3>;
-
-// Writes the pair files of the three layers once the posting streams are
-// gone. The pages are read again for each range of first keys whose places
-// fit in the memory budget together (kPairPlaceBytes a place while held), and
-// each range's streams are spilled to a run; the files are then written
-// from the runs.
-bool WritePairFiles(const SourceCorpus& corpus, const PairCounts& counts, std::uint64_t budget,
-                    const std::string& generationId, const std::filesystem::path& outDir,
-                    std::span<OutputFile> files, std::string& error, const ProgressFn& progress)
-{
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> ranges;
-    std::uint32_t lo = 0;
-    std::uint64_t held = 0;
-    for (std::uint32_t a = 0; a < counts[0].size(); ++a) {
-        const std::uint64_t bytes = (counts[0][a] + counts[1][a] + counts[2][a]) * kPairPlaceBytes;
-        if (held > 0 && held + bytes > budget) {
-            ranges.emplace_back(lo, a);
-            lo = a;
-            held = 0;
-        }
-        held += bytes;
-    }
-    ranges.emplace_back(lo, 0xFFFFFFFF);
-
-    SpillFolder spill(outDir);
-    std::array<PairStreams, 3> streams;
-    std::array<std::vector<PairEntry>, 3> entries;
-    std::array<std::vector<std::filesystem::path>, 3> runs;
-    PageLayers positions;
-    std::string loaded;
-    for (std::size_t r = 0; r < ranges.size(); ++r) {
-        if (progress)
-            progress("index", 0.5 + 0.5 * static_cast<double>(r) / static_cast<double>(ranges.size()));
-        for (std::size_t k = 0; k < 3; ++k) {
-            streams[k].SetFirstKeys(ranges[r].first, ranges[r].second);
-            std::uint64_t places = 0;
-            for (std::size_t a = ranges[r].first; a < std::min<std::size_t>(ranges[r].second, counts[k].size()); ++a)
-                places += counts[k][a];
-            streams[k].Reserve(places);
-        }
-        std::uint32_t pageId = 0;
-        for (const SourceNode& node : corpus.nodes) {
-            for (std::size_t i = 0; i < node.pages.size(); ++i, ++pageId) {
-                const auto pageNumber = static_cast<std::uint32_t>(node.firstPage + i);
-                const bool listed = node.pagesListed && pageId < corpus.pageSources.size();
-                if (listed && !ReadPageFile(corpus.pageSources[pageId], loaded, error))
-                    return false;
-                CollectPagePositions(listed ? loaded : node.pages[i], pageNumber, positions);
-                streams[0].AddPage(pageId, positions.whole);
-                streams[1].AddPage(pageId, positions.main);
-                streams[2].AddPage(pageId, positions.annotations);
-            }
-        }
-        for (std::size_t k = 0; k < 3; ++k) {
-            std::filesystem::path path;
-            RunWriter run;
-            if (!spill.NewRunPath(path, error) || !run.Create(path, error) ||
-                !streams[k].Spill(run, entries[k], error) || !run.Finish(error))
-                return false;
-            runs[k].push_back(std::move(path));
-        }
-    }
-    const FileIndex pairFiles[] = {kWholePairs, kMainPairs, kNotesPairs};
-    for (std::size_t k = 0; k < 3; ++k)
-        if (!WritePairFile(generationId, entries[k], runs[k], files[pairFiles[k]], error))
-            return false;
-    return true;
-}
-
-// Stores every page and collects its positions in the three layers, the
-// whole text's through a LayerWorker. When both sides fail, the error of the
+// Stores every page and collects its positions and pairs in the three
+// layers, the whole text's through a LayerWorker. When both sides fail, the error of the
 // earlier page is reported (on one page: the store's, then the layers' in
 // order), as a build in one pass would.
-bool WritePages(const SourceCorpus& corpus, PageStoreWriter& store, Layers& layers, PairCounts& pairCounts,
-                std::string& error, std::vector<std::string>& warnings, const ProgressFn& progress)
+bool WritePages(const SourceCorpus& corpus, PageStoreWriter& store, Layers& layers, std::string& error, std::vector<std::string>& warnings, const ProgressFn& progress)
 {
     const std::size_t total = CountPages(corpus);
-    LayerWorker wholeWorker(layers.whole);
+    LayerWorker wholeWorker(layers.whole, &layers.wholePairs);
     PageLayers positions;
     std::string loaded; // a listed page, read from its file
     std::uint32_t pageId = 0;
@@ -248,21 +192,19 @@ bool WritePages(const SourceCorpus& corpus, PageStoreWriter& store, Layers& laye
                 stopped = true;
                 break;
             }
-            // The worker takes the whole text's positions away: its pairs first.
-            CountPairsByFirstKey(positions.whole, pairCounts[0]);
             if (!wholeWorker.AddPage(pageId, where, positions.whole)) {
                 stopped = true; // the worker's error is reported below
                 break;
             }
             if (!layers.main.AddPage(pageId, positions.main, problem) ||
-                !layers.notes.AddPage(pageId, positions.annotations, problem)) {
+                !layers.notes.AddPage(pageId, positions.annotations, problem) ||
+                !layers.otherPairs.AddPage(0, pageId, positions.main, problem) ||
+                !layers.otherPairs.AddPage(1, pageId, positions.annotations, problem)) {
                 error = where + ": " + problem;
                 failedPage = pageId;
                 stopped = true;
                 break;
             }
-            CountPairsByFirstKey(positions.main, pairCounts[1]);
-            CountPairsByFirstKey(positions.annotations, pairCounts[2]);
             if (progress && (pageId % 256 == 0))
                 progress("pages", static_cast<double>(pageId) / static_cast<double>(total));
         }
@@ -326,12 +268,9 @@ bool WriteDataFolder(const SourceCorpus& corpus, const std::filesystem::path& ou
     }
 
     RemoveStaleSpillFolders(outDir); // under the writer lock: no other build spills there
-    auto layers = std::make_unique<Layers>(groupOfSlot, options.postingBufferBytes, outDir);
+    auto layers = std::make_unique<Layers>(groupOfSlot, options.bufferBytes, outDir);
     PageStoreWriter store(files[kStoreDirectory], files[kStoreContent]);
-    PairCounts pairCounts;
-    for (std::vector<std::uint64_t>& layer : pairCounts)
-        layer.assign(static_cast<std::size_t>(kCharacterSlots), 0);
-    if (!WritePages(corpus, store, *layers, pairCounts, error, report.warnings, progress) ||
+    if (!WritePages(corpus, store, *layers, error, report.warnings, progress) ||
         !WriteContents(records, files[kContents], error) ||
         !files[kVariants].Append(corpus.variantTable, error))
         return false;
@@ -344,14 +283,11 @@ bool WriteDataFolder(const SourceCorpus& corpus, const std::filesystem::path& ou
         options.interleaveBlocks ? BlockLayout::interleaved : BlockLayout::contiguous;
     if (progress)
         progress("index", 0.0);
-    if (!WriteIndexFiles(*layers, layout, files, error))
+    if (!WriteIndexFiles(*layers, layout, change.Id(), files, error))
         return false;
     report.spilledRuns = layers->wholeRuns.spilledRuns() + layers->otherRuns.spilledRuns();
+    report.pairRuns = layers->wholePairs.spilledRuns() + layers->otherPairs.spilledRuns();
     layers.reset();
-    // Each pair file records the generation it switches in with.
-    if (!WritePairFiles(corpus, pairCounts, options.postingBufferBytes, change.Id(), outDir, files, error,
-                        progress))
-        return false;
 
     for (OutputFile& file : files)
         if (!file.Close(error))

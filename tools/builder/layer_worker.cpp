@@ -9,13 +9,14 @@ namespace {
 constexpr std::size_t kBatchPages = 64;
 constexpr std::size_t kQueuedBatches = 4;
 
-// The streams' AddPage; running out of memory on this thread is an error of
-// the page like any other, not an end of the process.
-bool AppendPage(PostingStreams& streams, std::uint32_t pageId,
+// The streams' and the pairs' AddPage; running out of memory on this thread
+// is an error of the page like any other, not an end of the process.
+bool AppendPage(PostingStreams& streams, PairPlaces* pairs, std::uint32_t pageId,
                 std::span<const KeyPosition> positions, std::string& problem)
 {
     try {
-        return streams.AddPage(pageId, positions, problem);
+        return streams.AddPage(pageId, positions, problem) &&
+               (pairs == nullptr || pairs->AddPage(0, pageId, positions, problem));
     } catch (const std::bad_alloc&) {
         problem = "out of memory";
         return false;
@@ -24,7 +25,7 @@ bool AppendPage(PostingStreams& streams, std::uint32_t pageId,
 
 } // namespace
 
-LayerWorker::LayerWorker(PostingStreams& streams) : m_streams(streams)
+LayerWorker::LayerWorker(PostingStreams& streams, PairPlaces* pairs) : m_streams(streams), m_pairs(pairs)
 {
     m_thread = std::thread([this] { Run(); });
 }
@@ -103,7 +104,7 @@ void LayerWorker::Run()
         m_changed.notify_all();
         for (Page& page : batch) {
             std::string problem;
-            if (!AppendPage(m_streams, page.id, page.positions, problem)) {
+            if (!AppendPage(m_streams, m_pairs, page.id, page.positions, problem)) {
                 std::lock_guard lock(m_mutex);
                 m_failed = true;
                 m_failedPage = page.id;

@@ -1,8 +1,10 @@
 #pragma once
-// Appends pages to one layer's posting streams on a thread of its own, so
-// that the builder encodes two layers at once. Pages are handed over in
+// Appends pages to one layer's posting streams (and, when given, its pair
+// places) on a thread of its own, so that the builder encodes two layers at
+// once. Pages are handed over in
 // batches through a short queue (a few hundred pages' positions at most).
 #include "builder/page_positions.h"
+#include "builder/pair_places.h"
 #include "builder/posting_streams.h"
 
 #include <condition_variable>
@@ -17,7 +19,8 @@ namespace vesk::build {
 
 class LayerWorker {
 public:
-    explicit LayerWorker(PostingStreams& streams);
+    // pairs, when not null, takes the pages' pairs as its layer 0.
+    explicit LayerWorker(PostingStreams& streams, PairPlaces* pairs = nullptr);
     LayerWorker(const LayerWorker&) = delete;
     LayerWorker& operator=(const LayerWorker&) = delete;
     ~LayerWorker(); // without Finish: stops the thread, dropping pages not yet appended
@@ -42,6 +45,7 @@ private:
     void Hand(std::vector<Page> batch);
 
     PostingStreams& m_streams;
+    PairPlaces* m_pairs;
     std::vector<Page> m_batch; // being filled by the caller
     std::mutex m_mutex;
     std::condition_variable m_changed;

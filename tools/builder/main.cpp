@@ -30,7 +30,7 @@ constexpr int kExitUsage = 2;
 struct Arguments {
     fs::path source, out, variants;
     bool force = false, quiet = false, allowOutsideLinks = false;
-    std::uint64_t postingMemory = vesk::build::WriteOptions{}.postingBufferBytes;
+    std::uint64_t bufferMemory = vesk::build::WriteOptions{}.bufferBytes;
 };
 
 int Usage(const std::string& problem)
@@ -43,7 +43,7 @@ int Usage(const std::string& problem)
     return kExitUsage;
 }
 
-// A whole number of MiB for the posting buffer (the buffer's offsets are 32-bit).
+// A whole number of MiB for the build's buffers (a posting buffer's offsets are 32-bit).
 bool ParseMebibytes(std::string_view text, std::uint64_t& bytes)
 {
     unsigned mebibytes = 0;
@@ -66,7 +66,7 @@ bool ParseArguments(int argc, char** argv, Arguments& args, std::string& problem
         } else if (arg == "--allow-outside-links") {
             args.allowOutsideLinks = true;
         } else if (arg == "--memory") {
-            if (++i >= argc || !ParseMebibytes(argv[i], args.postingMemory)) {
+            if (++i >= argc || !ParseMebibytes(argv[i], args.bufferMemory)) {
                 problem = "--memory needs a number of MiB from 1 to 4095";
                 return false;
             }
@@ -133,6 +133,9 @@ void PrintSummary(const BuildReport& report, double seconds)
     if (report.spilledRuns > 0)
         std::fprintf(stderr, "vesk-build: %zu sorted runs of posting data spilled and merged\n",
                      report.spilledRuns);
+    if (report.pairRuns > 0)
+        std::fprintf(stderr, "vesk-build: %zu sorted runs of pair places spilled and merged\n",
+                     report.pairRuns);
 }
 
 int Fail(const std::string& error)
@@ -187,7 +190,7 @@ int Build(int argc, char** argv)
     const bool ok = vesk::build::WriteDataFolder(
         corpus, args.out, report, error,
         showProgress ? vesk::build::ProgressFn(progress) : vesk::build::ProgressFn(),
-        {.callerHoldsLock = true, .postingBufferBytes = args.postingMemory});
+        {.callerHoldsLock = true, .bufferBytes = args.bufferMemory});
     if (showProgress)
         std::fprintf(stderr, "\r%-12s\r", "");
     for (const std::string& warning : report.warnings)

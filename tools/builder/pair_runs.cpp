@@ -1,0 +1,290 @@
+#include "builder/pair_runs.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
+
+namespace vesk::build {
+namespace {
+
+void AppendLeb128(std::vector<std::uint8_t>& out, std::uint64_t v)
+{
+    while (v >= 0x80) {
+        out.push_back(static_cast<std::uint8_t>(v | 0x80));
+        v >>= 7;
+    }
+    out.push_back(static_cast<std::uint8_t>(v));
+}
+
+} // namespace
+
+bool ReadLeb128(const std::uint8_t*& at, const std::uint8_t* end, std::uint64_t& value)
+{
+    std::uint64_t v = 0;
+    for (unsigned shift = 0; shift < 64 && at < end; shift += 7) {
+        const std::uint8_t b = *at++;
+        v |= std::uint64_t{b & 0x7Fu} << shift;
+        if ((b & 0x80) == 0) {
+            value = v;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool PairRunWriter::Create(SpillFolder& folder, std::string& error)
+{
+    return folder.NewRunPath(m_run.data, error) && m_data.Create(m_run.data, error) &&
+           folder.NewRunPath(m_run.directory, error) && m_directory.Create(m_run.directory, error);
+}
+
+void PairRunWriter::BeginPair(std::uint64_t pair)
+{
+    m_pair = pair;
+    m_lastPage = 0;
+    m_section.clear();
+}
+
+void PairRunWriter::AddRecord(std::uint32_t page, std::span<const std::uint8_t> list)
+{
+    AppendLeb128(m_section, page - m_lastPage);
+    AppendLeb128(m_section, list.size());
+    m_section.insert(m_section.end(), list.begin(), list.end());
+    m_lastPage = page;
+}
+
+bool PairRunWriter::EndPair(std::string& error)
+{
+    m_entry.clear();
+    AppendLeb128(m_entry, m_pair - m_lastPair);
+    AppendLeb128(m_entry, m_section.size());
+    m_lastPair = m_pair;
+    ++m_run.pairs;
+    return m_directory.Write(m_entry, error) && m_data.Write(m_section, error);
+}
+
+bool PairRunWriter::Finish(PairRun& run, std::string& error)
+{
+    if (!m_data.Finish(error) || !m_directory.Finish(error))
+        return false;
+    run = m_run;
+    return true;
+}
+
+RunBytes::RunBytes(RunBytes&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)),
+      m_buffer(std::move(other.m_buffer)), m_at(other.m_at), m_end(other.m_end)
+{
+}
+
+RunBytes::~RunBytes()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool RunBytes::Open(const std::filesystem::path& path, std::size_t bufferBytes, std::string& error)
+{
+    m_path = path;
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (m_fd < 0) {
+        error = path.string() + ": cannot open a sorted run: " + std::strerror(errno);
+        return false;
+    }
+    m_buffer.resize(std::max<std::size_t>(bufferBytes, 16));
+    return true;
+}
+
+// Moves the unread bytes to the front and reads more after them.
+bool RunBytes::Fill(std::string& error)
+{
+    std::memmove(m_buffer.data(), m_buffer.data() + m_at, m_end - m_at);
+    m_end -= m_at;
+    m_at = 0;
+    while (true) {
+        const ssize_t n = ::read(m_fd, m_buffer.data() + m_end, m_buffer.size() - m_end);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            error = m_path.string() + ": cannot read a sorted run: " + std::strerror(errno);
+            return false;
+        }
+        if (n == 0) {
+            error = m_path.string() + ": a sorted run ends early";
+            return false;
+        }
+        m_end += static_cast<std::size_t>(n);
+        return true;
+    }
+}
+
+bool RunBytes::ReadLeb128(std::uint64_t& value, std::string& error)
+{
+    // A number takes at most 10 bytes; the buffer holds at least 16.
+    const auto complete = [&] {
+        for (std::size_t i = m_at; i < m_end; ++i)
+            if ((m_buffer[i] & 0x80) == 0)
+                return true;
+        return false;
+    };
+    while (m_end - m_at < 10 && !complete())
+        if (!Fill(error))
+            return false;
+    const std::uint8_t* at = m_buffer.data() + m_at;
+    if (!vesk::build::ReadLeb128(at, m_buffer.data() + m_end, value)) {
+        error = m_path.string() + ": a sorted run is damaged";
+        return false;
+    }
+    m_at = static_cast<std::size_t>(at - m_buffer.data());
+    return true;
+}
+
+bool RunBytes::Read(std::uint64_t n, std::vector<std::uint8_t>& out, std::string& error)
+{
+    out.resize(n);
+    std::size_t done = 0;
+    while (done < n) {
+        if (m_at == m_end) {
+            // Large pieces go straight into out.
+            if (n - done >= m_buffer.size()) {
+                const ssize_t got = ::read(m_fd, out.data() + done, n - done);
+                if (got < 0 && errno == EINTR)
+                    continue;
+                if (got <= 0) {
+                    error = m_path.string() + (got < 0 ? ": cannot read a sorted run: " + std::string(std::strerror(errno))
+                                                        : std::string(": a sorted run ends early"));
+                    return false;
+                }
+                done += static_cast<std::size_t>(got);
+                continue;
+            }
+            if (!Fill(error))
+                return false;
+        }
+        const std::size_t take = std::min<std::uint64_t>(n - done, m_end - m_at);
+        std::memcpy(out.data() + done, m_buffer.data() + m_at, take);
+        m_at += take;
+        done += take;
+    }
+    return true;
+}
+
+bool PairRunMerge::Open(std::span<const PairRun> runs, std::size_t bufferBytes, std::string& error)
+{
+    m_sources.clear();
+    m_sources.resize(runs.size());
+    m_paths.clear();
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        Source& source = m_sources[r];
+        m_paths.push_back(runs[r].directory);
+        if (!source.directory.Open(runs[r].directory, bufferBytes, error) ||
+            !source.data.Open(runs[r].data, bufferBytes, error))
+            return false;
+        source.left = runs[r].pairs;
+        if (!Advance(r, error))
+            return false;
+    }
+    return true;
+}
+
+// Reads the run's next directory entry and queues its pair.
+bool PairRunMerge::Advance(std::size_t run, std::string& error)
+{
+    Source& source = m_sources[run];
+    if (source.left == 0)
+        return true;
+    --source.left;
+    std::uint64_t delta = 0;
+    if (!source.directory.ReadLeb128(delta, error) || !source.directory.ReadLeb128(source.length, error))
+        return false;
+    source.pair += delta;
+    m_heads.emplace(source.pair, run);
+    return true;
+}
+
+bool PairRunMerge::Corrupt(std::size_t run, std::string& error) const
+{
+    error = m_paths[run].string() + ": a sorted run is damaged";
+    return false;
+}
+
+bool PairRunMerge::Next(std::uint64_t& pair, std::string& error)
+{
+    error.clear();
+    if (m_heads.empty())
+        return false;
+    pair = m_heads.top().first;
+    while (!m_heads.empty() && m_heads.top().first == pair) {
+        m_current.push_back(m_heads.top().second); // equal pairs leave in run order
+        m_heads.pop();
+    }
+    return true;
+}
+
+bool CountPairs(std::span<const PairRun> runs, std::size_t bufferBytes, std::uint64_t& pairs,
+                std::string& error)
+{
+    struct Directory {
+        RunBytes bytes;
+        std::uint64_t left = 0, pair = 0;
+    };
+    std::vector<Directory> directories(runs.size());
+    using Head = std::pair<std::uint64_t, std::size_t>;
+    std::priority_queue<Head, std::vector<Head>, std::greater<>> heads;
+    const auto advance = [&](std::size_t r) {
+        Directory& d = directories[r];
+        if (d.left == 0)
+            return true;
+        --d.left;
+        std::uint64_t delta = 0, length = 0;
+        if (!d.bytes.ReadLeb128(delta, error) || !d.bytes.ReadLeb128(length, error))
+            return false;
+        d.pair += delta;
+        heads.emplace(d.pair, r);
+        return true;
+    };
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        directories[r].left = runs[r].pairs;
+        if (!directories[r].bytes.Open(runs[r].directory, bufferBytes, error) || !advance(r))
+            return false;
+    }
+    pairs = 0;
+    while (!heads.empty()) {
+        const std::uint64_t pair = heads.top().first;
+        ++pairs;
+        while (!heads.empty() && heads.top().first == pair) {
+            const std::size_t r = heads.top().second;
+            heads.pop();
+            if (!advance(r))
+                return false;
+        }
+    }
+    return true;
+}
+
+bool MergePairRuns(std::span<const PairRun> runs, std::size_t bufferBytes, SpillFolder& folder,
+                   PairRun& merged, std::string& error)
+{
+    PairRunMerge merge;
+    PairRunWriter writer;
+    if (!merge.Open(runs, bufferBytes, error) || !writer.Create(folder, error))
+        return false;
+    std::uint64_t pair = 0;
+    while (merge.Next(pair, error)) {
+        writer.BeginPair(pair);
+        const bool ok = merge.ForEachRecord(
+            [&](std::uint32_t page, std::span<const std::uint8_t> list) {
+                writer.AddRecord(page, list);
+                return true;
+            },
+            error);
+        if (!ok || !writer.EndPair(error))
+            return false;
+    }
+    return error.empty() && writer.Finish(merged, error);
+}
+
+} // namespace vesk::build

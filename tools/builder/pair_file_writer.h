@@ -21,7 +21,7 @@ inline constexpr std::uint32_t kPairMarkStride = 64;
 
 // At most this many runs are read at once; beyond, the first runs are
 // merged into one first.
-inline constexpr std::size_t kMaxOpenPairRuns = 64;
+inline constexpr std::size_t kMaxOpenPairRuns = 128;
 
 // Writes the pair file for the generation of id (16 hex digits) from runs
 // (in the order of their pages), whose files are removed once read. budget:

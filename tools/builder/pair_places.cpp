@@ -1,13 +1,73 @@
 #include "builder/pair_places.h"
 
 #include "builder/varint.h"
+#include "textstore/code_converter.h"
 
 #include <algorithm>
+#include <array>
 
 namespace vesk::build {
+namespace {
+
+// A place's sort key: layer, first key and second key (17 bits each), then
+// the place's index in the buffer, which stands for its page and position
+// since a layer's places arrive in that order. Keys are unique.
+constexpr unsigned kKeyBits = 17;
+constexpr std::uint64_t kKeyMask = (std::uint64_t{1} << kKeyBits) - 1;
+constexpr unsigned kIndexBits = 28;
+constexpr std::uint64_t kIndexMask = (std::uint64_t{1} << kIndexBits) - 1;
+static_assert(kCharacterSlots <= (1 << kKeyBits));
+static_assert(2 + 2 * kKeyBits + kIndexBits <= 64);
+
+// Below this many values a range is left to std::sort.
+constexpr std::size_t kSmallRange = 64;
+
+// Sorts [begin, end) in place by the bytes at shift and below, most
+// significant first (American flag sort: one counting pass and one
+// cycle-leader pass a byte, 256 bucket heads that stay in the caches).
+void RadixSort(PairPlace* begin, PairPlace* end, int shift)
+{
+    while (static_cast<std::size_t>(end - begin) > kSmallRange) {
+        std::array<std::size_t, 257> start{};
+        for (const PairPlace* p = begin; p != end; ++p)
+            ++start[((p->key >> shift) & 0xFF) + 1];
+        for (std::size_t b = 1; b < start.size(); ++b)
+            start[b] += start[b - 1];
+        const auto n = static_cast<std::size_t>(end - begin);
+        std::size_t only = 256; // the bucket that holds every value, if one does
+        for (std::size_t b = 0; b < 256 && only == 256; ++b)
+            if (start[b + 1] - start[b] == n)
+                only = b;
+        if (only == 256) {
+            std::array<std::size_t, 256> head;
+            std::copy(start.begin(), start.end() - 1, head.begin());
+            for (std::size_t b = 0; b < 256; ++b) {
+                while (head[b] < start[b + 1]) {
+                    PairPlace v = begin[head[b]];
+                    for (std::size_t to = (v.key >> shift) & 0xFF; to != b; to = (v.key >> shift) & 0xFF)
+                        std::swap(v, begin[head[to]++]);
+                    begin[head[b]++] = v;
+                }
+            }
+        }
+        if (shift == 0)
+            return;
+        if (only != 256) {
+            shift = std::max(shift - 8, 0);
+            continue;
+        }
+        for (std::size_t b = 0; b < 256; ++b)
+            RadixSort(begin + start[b], begin + start[b + 1], std::max(shift - 8, 0));
+        return;
+    }
+    std::sort(begin, end, [](const PairPlace& a, const PairPlace& b) { return a.key < b.key; });
+}
+
+} // namespace
 
 PairPlaces::PairPlaces(std::uint32_t layers, std::uint64_t budget, SpillFolder& folder)
-    : m_capacity(static_cast<std::size_t>(std::max<std::uint64_t>(budget / kPairPlaceBytes, 1))),
+    : m_capacity(static_cast<std::size_t>(
+          std::clamp<std::uint64_t>(budget / kPairPlaceBytes, 1, std::uint64_t{1} << (kIndexBits - 1)))),
       m_folder(folder), m_runs(layers)
 {
 }
@@ -22,38 +82,44 @@ bool PairPlaces::AddPage(std::uint32_t layer, std::uint32_t pageId, std::span<co
         return true;
     if (!m_held.empty() && m_held.size() + pairs > m_capacity && !Spill(error))
         return false;
+    if (pairs > kIndexMask - m_held.size()) {
+        error = "a page has too many characters for its pairs to be indexed";
+        return false;
+    }
     if (m_held.capacity() == 0)
         m_held.reserve(std::max(m_capacity, pairs));
-    const std::uint64_t layerBits = std::uint64_t{layer} << 40;
+    const std::uint64_t layerBits = std::uint64_t{layer} << (2 * kKeyBits + kIndexBits);
     const std::uint64_t page = std::uint64_t{pageId} << 32;
-    for (std::size_t i = 0; i + 1 < positions.size(); ++i)
-        if (positions[i + 1].position == positions[i].position + 1)
-            m_held.push_back({layerBits | std::uint64_t{positions[i].key} << 20 | positions[i + 1].key,
-                              page | positions[i].position});
+    for (std::size_t i = 0; i + 1 < positions.size(); ++i) {
+        if (positions[i + 1].position != positions[i].position + 1)
+            continue;
+        const std::uint64_t pair = std::uint64_t{positions[i].key} << kKeyBits | positions[i + 1].key;
+        m_held.push_back({layerBits | pair << kIndexBits | m_held.size(), page | positions[i].position});
+    }
     return true;
 }
 
 bool PairPlaces::Spill(std::string& error)
 {
-    // In place: no second buffer beside the places.
-    std::ranges::sort(m_held, [](const Place& a, const Place& b) {
-        return a.key < b.key || (a.key == b.key && a.at < b.at);
-    });
+    RadixSort(m_held.data(), m_held.data() + m_held.size(), 56);
+    const auto keyOf = [](const PairPlace& place) { return place.key >> kIndexBits; };
+    const auto placeOf = [](const PairPlace& place) { return place.at; };
     std::size_t at = 0;
     while (at < m_held.size()) {
-        const auto layer = static_cast<std::uint32_t>(m_held[at].key >> 40);
+        const auto layer = static_cast<std::uint32_t>(keyOf(m_held[at]) >> (2 * kKeyBits));
         PairRunWriter run;
         if (!run.Create(m_folder, error))
             return false;
-        for (; at < m_held.size() && (m_held[at].key >> 40) == layer;) {
-            const std::uint64_t key = m_held[at].key;
-            run.BeginPair((key >> 20 & 0xFFFFF) << 32 | (key & 0xFFFFF));
-            while (at < m_held.size() && m_held[at].key == key) {
-                const std::uint64_t page = m_held[at].at >> 32;
+        for (; at < m_held.size() && (keyOf(m_held[at]) >> (2 * kKeyBits)) == layer;) {
+            const std::uint64_t key = keyOf(m_held[at]);
+            run.BeginPair((key >> kKeyBits & kKeyMask) << 32 | (key & kKeyMask));
+            while (at < m_held.size() && keyOf(m_held[at]) == key) {
+                const std::uint64_t page = placeOf(m_held[at]) >> 32;
                 m_list.clear();
                 std::uint32_t previous = 0;
-                for (; at < m_held.size() && m_held[at].key == key && (m_held[at].at >> 32) == page; ++at) {
-                    const auto position = static_cast<std::uint32_t>(m_held[at].at);
+                for (; at < m_held.size() && keyOf(m_held[at]) == key && (placeOf(m_held[at]) >> 32) == page;
+                     ++at) {
+                    const auto position = static_cast<std::uint32_t>(placeOf(m_held[at]));
                     AppendVarint(m_list, position - previous); // positions are at most kMaxVarint
                     previous = position;
                 }

@@ -4,7 +4,7 @@
 // the pair, the page and p. They are held in a buffer of fixed size; when the
 // next page's places do not fit, the buffer is sorted (by layer, pair, page,
 // position) and written as one sorted run per layer (builder/pair_runs.h),
-// and the buffer starts again. A page's places of one layer always go to one
+// and the buffer starts again. The sort is in place (a radix sort). A page's places of one layer always go to one
 // run, so a pair's record of a page is never split between runs.
 #include "builder/page_positions.h"
 #include "builder/pair_runs.h"
@@ -17,8 +17,13 @@
 
 namespace vesk::build {
 
-// The memory a place takes while held.
-inline constexpr std::uint64_t kPairPlaceBytes = 16;
+// A place while held: its sort key (layer, pair, order of arrival) and its
+// page and position.
+struct PairPlace {
+    std::uint64_t key;
+    std::uint64_t at; // page << 32 | position
+};
+inline constexpr std::uint64_t kPairPlaceBytes = sizeof(PairPlace);
 
 class PairPlaces {
 public:
@@ -40,16 +45,11 @@ public:
     std::size_t spilledRuns() const;
 
 private:
-    // A place: 16 bytes while held.
-    struct Place {
-        std::uint64_t key; // layer << 40 | keyA << 20 | keyB: keys are below 2^20
-        std::uint64_t at;  // page << 32 | position
-    };
     bool Spill(std::string& error);
 
     std::size_t m_capacity;
     SpillFolder& m_folder;
-    std::vector<Place> m_held;
+    std::vector<PairPlace> m_held;
     std::vector<std::vector<PairRun>> m_runs; // by layer
     std::vector<std::uint8_t> m_list;
 };

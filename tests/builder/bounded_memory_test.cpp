@@ -102,11 +102,12 @@ TEST(BoundedMemory, SpilledRunsGiveTheBytesOfAnInMemoryBuild)
         std::size_t minRuns, maxRuns;         // of posting data
         std::size_t minPairRuns, maxPairRuns; // of pair places, all layers
     };
-    // Pair runs beyond 64 a layer are merged in groups before the file is
-    // written; at 12 KiB every page's pairs fill a run of their own.
+    // A layer's pair runs are read at once up to 8 with these budgets; at
+    // 12 KiB every page's pairs fill a run of their own and runs are first
+    // merged in groups.
     const Case cases[] = {
-        {"a few runs", 192 << 10, false, 2, 32, 6, 3 * 64},
-        {"a few runs, interleaved blocks", 192 << 10, true, 2, 32, 6, 3 * 64},
+        {"a few runs", 768 << 10, false, 2, 32, 6, 3 * 8},
+        {"a few runs, interleaved blocks", 768 << 10, true, 2, 32, 6, 3 * 8},
         {"more runs than are read at once", 12 << 10, false, 33, 100000, 3 * 80, 100000},
     };
     for (const bool interleave : {false, true}) {

@@ -11,6 +11,14 @@ namespace {
 
 constexpr std::size_t kWriteBytes = std::size_t{1} << 20;
 
+// Runs read at once: each has two files, whose read buffers should not fall
+// below kFairReadBytes within the budget.
+constexpr std::size_t kFairReadBytes = std::size_t{256} << 10;
+std::size_t MaxOpenRuns(std::uint64_t budget)
+{
+    return static_cast<std::size_t>(std::clamp<std::uint64_t>(budget / (2 * kFairReadBytes), 8, 128));
+}
+
 void AppendLeb128(std::vector<std::uint8_t>& out, std::uint32_t v)
 {
     while (v >= 0x80) {
@@ -76,8 +84,9 @@ bool WritePairFile(const std::string& generationId, std::vector<PairRun> runs, S
         error = "generation id \"" + generationId + "\" is not 16 characters";
         return false;
     }
-    while (runs.size() > kMaxOpenPairRuns) {
-        const std::size_t group = std::min(kMaxOpenPairRuns, runs.size() - kMaxOpenPairRuns + 1);
+    const std::size_t maxOpen = MaxOpenRuns(budget);
+    while (runs.size() > maxOpen) {
+        const std::size_t group = std::min(maxOpen, runs.size() - maxOpen + 1);
         const std::span<const PairRun> first(runs.data(), group);
         PairRun merged;
         if (!MergePairRuns(first, ReadBufferBytes(budget, group), folder, merged, error))

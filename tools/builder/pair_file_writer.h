@@ -19,13 +19,10 @@ namespace vesk::build {
 // 64 records at a time.
 inline constexpr std::uint32_t kPairMarkStride = 64;
 
-// At most this many runs are read at once; beyond, the first runs are
-// merged into one first.
-inline constexpr std::size_t kMaxOpenPairRuns = 128;
-
 // Writes the pair file for the generation of id (16 hex digits) from runs
 // (in the order of their pages), whose files are removed once read. budget:
-// the read buffers of all runs together.
+// the read buffers of all runs together, which also bounds how many runs are
+// read at once (8 to 128); beyond, the first runs are merged into one first.
 bool WritePairFile(const std::string& generationId, std::vector<PairRun> runs, SpillFolder& folder,
                    std::uint64_t budget, OutputFile& file, std::string& error);
 

@@ -108,7 +108,7 @@ bool WritePairFile(const std::string& generationId, std::vector<PairRun> runs, S
     std::size_t firstSet = 0;                   // first[0 .. firstSet) are known
 
     PairRunMerge merge;
-    if (!merge.Open(runs, bufferBytes, error))
+    if (!merge.Open(runs, bufferBytes, true, error))
         return false;
     std::vector<std::uint8_t> records;
     std::vector<std::uint32_t> marks; // page, offset of every kPairMarkStride-th record after the first

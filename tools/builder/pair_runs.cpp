@@ -1,6 +1,9 @@
 #include "builder/pair_runs.h"
 
+#include "textstore/code_converter.h"
+
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -172,36 +175,82 @@ bool RunBytes::Read(std::uint64_t n, std::vector<std::uint8_t>& out, std::string
     return true;
 }
 
-bool PairRunMerge::Open(std::span<const PairRun> runs, std::size_t bufferBytes, std::string& error)
+bool PairRunMerge::Open(std::span<const PairRun> runs, std::size_t bufferBytes, bool withData,
+                        std::string& error)
 {
     m_sources.clear();
     m_sources.resize(runs.size());
     m_paths.clear();
+    m_entries.clear();
+    m_head.assign(static_cast<std::size_t>(kCharacterSlots), -1);
+    m_seen.assign((static_cast<std::size_t>(kCharacterSlots) + 63) / 64, 0);
+    m_word = m_words = 0;
+    m_current = -1;
     for (std::size_t r = 0; r < runs.size(); ++r) {
         Source& source = m_sources[r];
         m_paths.push_back(runs[r].directory);
         if (!source.directory.Open(runs[r].directory, bufferBytes, error) ||
-            !source.data.Open(runs[r].data, bufferBytes, error))
+            (withData && !source.data.Open(runs[r].data, bufferBytes, error)))
             return false;
         source.left = runs[r].pairs;
-        if (!Advance(r, error))
+        if (!ReadEntry(r, error))
             return false;
     }
     return true;
 }
 
-// Reads the run's next directory entry and queues its pair.
-bool PairRunMerge::Advance(std::size_t run, std::string& error)
+// Reads the run's next directory entry ahead, if it has one.
+bool PairRunMerge::ReadEntry(std::size_t run, std::string& error)
 {
     Source& source = m_sources[run];
-    if (source.left == 0)
+    source.pending = source.left > 0;
+    if (!source.pending)
         return true;
     --source.left;
     std::uint64_t delta = 0;
     if (!source.directory.ReadLeb128(delta, error) || !source.directory.ReadLeb128(source.length, error))
         return false;
     source.pair += delta;
-    m_heads.emplace(source.pair, run);
+    return true;
+}
+
+// Takes the entries of the lowest first key left from every run.
+bool PairRunMerge::LoadFirstKey(std::string& error)
+{
+    m_entries.clear();
+    bool any = false;
+    for (const Source& source : m_sources)
+        if (source.pending && (!any || (source.pair >> 32) < m_first)) {
+            m_first = source.pair >> 32;
+            any = true;
+        }
+    if (!any)
+        return true;
+    std::uint64_t low = ~std::uint64_t{0}, high = 0;
+    for (std::size_t r = 0; r < m_sources.size(); ++r) {
+        Source& source = m_sources[r];
+        std::uint64_t previous = 0;
+        while (source.pending && (source.pair >> 32) == m_first) {
+            const std::uint64_t second = source.pair & 0xFFFFFFFF;
+            if (second >= m_head.size() || (previous != 0 && second < previous))
+                return Corrupt(r, error);
+            previous = second + 1;
+            m_entries.push_back({static_cast<std::uint32_t>(second), static_cast<std::uint32_t>(r), source.length, -1});
+            m_seen[second / 64] |= std::uint64_t{1} << (second % 64);
+            low = std::min(low, second);
+            high = std::max(high, second);
+            if (!ReadEntry(r, error))
+                return false;
+        }
+    }
+    // Linked from the last run back, so each list runs in run order.
+    for (std::size_t e = m_entries.size(); e-- > 0;) {
+        Entry& entry = m_entries[e];
+        entry.next = m_head[entry.second];
+        m_head[entry.second] = static_cast<std::int64_t>(e);
+    }
+    m_word = low / 64;
+    m_words = high / 64 + 1;
     return true;
 }
 
@@ -214,55 +263,34 @@ bool PairRunMerge::Corrupt(std::size_t run, std::string& error) const
 bool PairRunMerge::Next(std::uint64_t& pair, std::string& error)
 {
     error.clear();
-    if (m_heads.empty())
-        return false;
-    pair = m_heads.top().first;
-    while (!m_heads.empty() && m_heads.top().first == pair) {
-        m_current.push_back(m_heads.top().second); // equal pairs leave in run order
-        m_heads.pop();
+    while (true) {
+        while (m_word < m_words && m_seen[m_word] == 0)
+            ++m_word;
+        if (m_word < m_words) {
+            const auto bit = static_cast<unsigned>(std::countr_zero(m_seen[m_word]));
+            m_seen[m_word] &= m_seen[m_word] - 1;
+            const std::size_t second = m_word * 64 + bit;
+            m_current = m_head[second];
+            m_head[second] = -1;
+            pair = m_first << 32 | second;
+            return true;
+        }
+        if (!LoadFirstKey(error) || m_entries.empty())
+            return false;
     }
-    return true;
 }
 
 bool CountPairs(std::span<const PairRun> runs, std::size_t bufferBytes, std::uint64_t& pairs,
                 std::string& error)
 {
-    struct Directory {
-        RunBytes bytes;
-        std::uint64_t left = 0, pair = 0;
-    };
-    std::vector<Directory> directories(runs.size());
-    using Head = std::pair<std::uint64_t, std::size_t>;
-    std::priority_queue<Head, std::vector<Head>, std::greater<>> heads;
-    const auto advance = [&](std::size_t r) {
-        Directory& d = directories[r];
-        if (d.left == 0)
-            return true;
-        --d.left;
-        std::uint64_t delta = 0, length = 0;
-        if (!d.bytes.ReadLeb128(delta, error) || !d.bytes.ReadLeb128(length, error))
-            return false;
-        d.pair += delta;
-        heads.emplace(d.pair, r);
-        return true;
-    };
-    for (std::size_t r = 0; r < runs.size(); ++r) {
-        directories[r].left = runs[r].pairs;
-        if (!directories[r].bytes.Open(runs[r].directory, bufferBytes, error) || !advance(r))
-            return false;
-    }
+    PairRunMerge merge;
+    if (!merge.Open(runs, bufferBytes, false, error))
+        return false;
     pairs = 0;
-    while (!heads.empty()) {
-        const std::uint64_t pair = heads.top().first;
+    std::uint64_t pair = 0;
+    while (merge.Next(pair, error))
         ++pairs;
-        while (!heads.empty() && heads.top().first == pair) {
-            const std::size_t r = heads.top().second;
-            heads.pop();
-            if (!advance(r))
-                return false;
-        }
-    }
-    return true;
+    return error.empty();
 }
 
 bool MergePairRuns(std::span<const PairRun> runs, std::size_t bufferBytes, SpillFolder& folder,
@@ -270,7 +298,7 @@ bool MergePairRuns(std::span<const PairRun> runs, std::size_t bufferBytes, Spill
 {
     PairRunMerge merge;
     PairRunWriter writer;
-    if (!merge.Open(runs, bufferBytes, error) || !writer.Create(folder, error))
+    if (!merge.Open(runs, bufferBytes, true, error) || !writer.Create(folder, error))
         return false;
     std::uint64_t pair = 0;
     while (merge.Next(pair, error)) {

@@ -18,7 +18,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <queue>
 #include <span>
 #include <string>
 #include <vector>
@@ -74,11 +73,16 @@ private:
 };
 
 // Goes through the pairs of several runs in ascending order; a pair's
-// records come from each run that has it, in run order.
+// records come from each run that has it, in run order. The runs'
+// directories are read one first key at a time: its entries are linked by
+// second key, and the second keys present are marked in a bitmap scanned in
+// ascending order, so each run's section of a pair is found in constant time
+// whatever the number of runs.
 class PairRunMerge {
 public:
-    // bufferBytes: the read buffer of each file.
-    bool Open(std::span<const PairRun> runs, std::size_t bufferBytes, std::string& error);
+    // bufferBytes: the read buffer of each file; withData false reads the
+    // directories only (ForEachRecord is then not to be called).
+    bool Open(std::span<const PairRun> runs, std::size_t bufferBytes, bool withData, std::string& error);
     // Moves to the next pair; false at the end or on an error (error set).
     bool Next(std::uint64_t& pair, std::string& error);
     // Passes every record of the current pair to record(page, list) in page
@@ -88,17 +92,29 @@ public:
 private:
     struct Source {
         RunBytes directory, data;
-        std::uint64_t left = 0; // directory entries not yet read
-        std::uint64_t pair = 0, length = 0;
+        std::uint64_t left = 0;             // directory entries not yet read
+        std::uint64_t pair = 0, length = 0; // the entry read ahead, if pending
+        bool pending = false;
     };
-    bool Advance(std::size_t run, std::string& error);
+    // A directory entry of the current first key.
+    struct Entry {
+        std::uint32_t second;
+        std::uint32_t run;
+        std::uint64_t length;
+        std::int64_t next; // the entry of the same pair in a later run, or -1
+    };
+    bool ReadEntry(std::size_t run, std::string& error);
+    bool LoadFirstKey(std::string& error);
     bool Corrupt(std::size_t run, std::string& error) const;
 
-    using Head = std::pair<std::uint64_t, std::size_t>; // pair, run
     std::vector<Source> m_sources;
     std::vector<std::filesystem::path> m_paths;
-    std::priority_queue<Head, std::vector<Head>, std::greater<>> m_heads;
-    std::vector<std::size_t> m_current; // runs holding the current pair, in run order
+    std::vector<Entry> m_entries;       // of the current first key, in run order
+    std::vector<std::int64_t> m_head;   // by second key: its entry in the earliest run, or -1
+    std::vector<std::uint64_t> m_seen;  // bitmap of the second keys not yet gone through
+    std::size_t m_word = 0, m_words = 0; // the bitmap's words still to scan
+    std::uint64_t m_first = 0;
+    std::int64_t m_current = -1;        // the current pair's first entry
     std::vector<std::uint8_t> m_section;
 };
 
@@ -115,9 +131,9 @@ bool ReadLeb128(const std::uint8_t*& at, const std::uint8_t* end, std::uint64_t&
 
 template <class Fn> bool PairRunMerge::ForEachRecord(Fn&& record, std::string& error)
 {
-    for (const std::size_t run : m_current) {
-        Source& source = m_sources[run];
-        if (!source.data.Read(source.length, m_section, error))
+    for (std::int64_t e = m_current; e >= 0; e = m_entries[static_cast<std::size_t>(e)].next) {
+        const Entry& entry = m_entries[static_cast<std::size_t>(e)];
+        if (!m_sources[entry.run].data.Read(entry.length, m_section, error))
             return false;
         const std::uint8_t* at = m_section.data();
         const std::uint8_t* const end = at + m_section.size();
@@ -126,15 +142,13 @@ template <class Fn> bool PairRunMerge::ForEachRecord(Fn&& record, std::string& e
             std::uint64_t delta = 0, length = 0;
             if (!ReadLeb128(at, end, delta) || !ReadLeb128(at, end, length) ||
                 length > static_cast<std::uint64_t>(end - at) || (page += delta) > 0xFFFFFFFF)
-                return Corrupt(run, error);
+                return Corrupt(entry.run, error);
             if (!record(static_cast<std::uint32_t>(page), std::span<const std::uint8_t>(at, length)))
                 return false;
             at += length;
         }
-        if (!Advance(run, error))
-            return false;
     }
-    m_current.clear();
+    m_current = -1;
     return true;
 }
 

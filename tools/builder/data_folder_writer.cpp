@@ -115,20 +115,22 @@ bool WriteIndexFiles(Layers& layers, BlockLayout layout, const std::string& gene
                       layers.wholeRuns.FinishAppending(wholeError) &&
                       WriteLayer(layers.wholeRuns, 0, layers.whole, layout,
                                  files[kWholeDirectory], files[kWholeData], wholeError) &&
-                      WritePairFile(generationId, pairRuns(layers.wholePairs, 0), layers.spill, layers.pairBudget, files[kWholePairs], wholeError);
+                      WritePairFile(generationId, pairRuns(layers.wholePairs, 0), layers.spill,
+                                    layers.pairBudget, files[kWholePairs], wholeError);
         } catch (const std::bad_alloc&) {
             wholeError = "out of memory";
         }
     });
-    const bool othersOk = layers.otherPairs.Finish(error) && layers.otherRuns.FinishAppending(error) &&
+    const bool othersOk = layers.otherPairs.Finish(error) &&
+                          layers.otherRuns.FinishAppending(error) &&
                           WriteLayer(layers.otherRuns, 0, layers.main, layout,
                                      files[kMainDirectory], files[kMainData], error) &&
                           WriteLayer(layers.otherRuns, 1, layers.notes, layout,
                                      files[kNotesDirectory], files[kNotesData], error) &&
-                          WritePairFile(generationId, pairRuns(layers.otherPairs, 0), layers.spill, layers.pairBudget,
-                                        files[kMainPairs], error) &&
-                          WritePairFile(generationId, pairRuns(layers.otherPairs, 1), layers.spill, layers.pairBudget,
-                                        files[kNotesPairs], error);
+                          WritePairFile(generationId, pairRuns(layers.otherPairs, 0), layers.spill,
+                                        layers.pairBudget, files[kMainPairs], error) &&
+                          WritePairFile(generationId, pairRuns(layers.otherPairs, 1), layers.spill,
+                                        layers.pairBudget, files[kNotesPairs], error);
     whole.join();
     if (!wholeOk)
         error = wholeError;
@@ -153,10 +155,11 @@ bool CheckVariantTable(const SourceCorpus& corpus, std::string& error)
 }
 
 // Stores every page and collects its positions and pairs in the three
-// layers, the whole text's through a LayerWorker. When both sides fail, the error of the
-// earlier page is reported (on one page: the store's, then the layers' in
-// order), as a build in one pass would.
-bool WritePages(const SourceCorpus& corpus, PageStoreWriter& store, Layers& layers, std::string& error, std::vector<std::string>& warnings, const ProgressFn& progress)
+// layers, the whole text's through a LayerWorker. When both sides fail, the
+// error of the earlier page is reported (on one page: the store's, then the
+// layers' in order), as a build in one pass would.
+bool WritePages(const SourceCorpus& corpus, PageStoreWriter& store, Layers& layers, std::string& error,
+                std::vector<std::string>& warnings, const ProgressFn& progress)
 {
     const std::size_t total = CountPages(corpus);
     LayerWorker wholeWorker(layers.whole, &layers.wholePairs);

@@ -4,8 +4,9 @@
 // the pair, the page and p. They are held in a buffer of fixed size; when the
 // next page's places do not fit, the buffer is sorted (by layer, pair, page,
 // position) and written as one sorted run per layer (builder/pair_runs.h),
-// and the buffer starts again. The sort is in place (a radix sort). A page's places of one layer always go to one
-// run, so a pair's record of a page is never split between runs.
+// and the buffer starts again; the sort is in place (a radix sort). A page's
+// places of one layer always go to one run, so a pair's record of a page is
+// never split between runs.
 #include "builder/page_positions.h"
 #include "builder/pair_runs.h"
 #include "builder/spill_folder.h"

@@ -156,9 +156,12 @@ bool RunBytes::Read(std::uint64_t n, std::vector<std::uint8_t>& out, std::string
                 const ssize_t got = ::read(m_fd, out.data() + done, n - done);
                 if (got < 0 && errno == EINTR)
                     continue;
-                if (got <= 0) {
-                    error = m_path.string() + (got < 0 ? ": cannot read a sorted run: " + std::string(std::strerror(errno))
-                                                        : std::string(": a sorted run ends early"));
+                if (got < 0) {
+                    error = m_path.string() + ": cannot read a sorted run: " + std::strerror(errno);
+                    return false;
+                }
+                if (got == 0) {
+                    error = m_path.string() + ": a sorted run ends early";
                     return false;
                 }
                 done += static_cast<std::size_t>(got);
@@ -235,7 +238,8 @@ bool PairRunMerge::LoadFirstKey(std::string& error)
             if (second >= m_head.size() || (previous != 0 && second < previous))
                 return Corrupt(r, error);
             previous = second + 1;
-            m_entries.push_back({static_cast<std::uint32_t>(second), static_cast<std::uint32_t>(r), source.length, -1});
+            m_entries.push_back(
+                {static_cast<std::uint32_t>(second), static_cast<std::uint32_t>(r), source.length, -1});
             m_seen[second / 64] |= std::uint64_t{1} << (second % 64);
             low = std::min(low, second);
             high = std::max(high, second);

@@ -37,11 +37,12 @@ if(TARGET vesk)
     RENAME vesk.svg COMPONENT program)
 endif()
 
-# The pair files go with the generation marker that lists them: searches use
-# them only under it (docs/formats.md, "Optional files").
+# The pair and page-count files go with the generation marker that lists
+# them: searches use them only under it (docs/formats.md, "Optional files").
 foreach(name kav.dir yitizi.txt Index-fl.h Index-fl.cnt Index-idx.h Index-idx.m
              Index_content-idx.h Index_content-idx.m Index_desc-idx.h Index_desc-idx.m
-             Index-idx.pairs Index_content-idx.pairs Index_desc-idx.pairs vesk-generation)
+             Index-idx.pairs Index_content-idx.pairs Index_desc-idx.pairs
+             Index-idx.counts Index_content-idx.counts Index_desc-idx.counts vesk-generation)
   install(FILES ${VESK_DEMO_DATA_DIR}/${name} DESTINATION ${VESK_SHARE_DIR}
     COMPONENT demodata OPTIONAL)
 endforeach()

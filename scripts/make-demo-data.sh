@@ -23,7 +23,8 @@ data_stamp="$build/demo-data.stamp"
 unihan=/usr/share/unicode/Unihan_Variants.txt.bz2
 data_files=(kav.dir yitizi.txt Index-fl.h Index-fl.cnt Index-idx.h Index-idx.m
             Index_content-idx.h Index_content-idx.m Index_desc-idx.h Index_desc-idx.m
-            Index-idx.pairs Index_content-idx.pairs Index_desc-idx.pairs vesk-generation)
+            Index-idx.pairs Index_content-idx.pairs Index_desc-idx.pairs
+            Index-idx.counts Index_content-idx.counts Index_desc-idx.counts vesk-generation)
 
 say() { echo "demo-data: $*"; }
 

@@ -86,6 +86,8 @@ int CIndex::Open(const std::filesystem::path& folder, std::string_view baseName,
         }
         // Optional: phrases are found from it when it belongs to this build.
         m_pairs.Open(folder, base + std::string(kPairFileSuffix), marker);
+        // Optional: terms of one character are answered from it likewise.
+        m_pageCounts.Open(folder, base + std::string(kPageCountFileSuffix), marker);
         return true;
     };
     std::string problem;
@@ -110,6 +112,7 @@ void CIndex::Close()
     m_skipTables.Clear();
     m_dataMap.Close();
     m_pairs.Close();
+    m_pageCounts.Close();
     m_fileList.Close();
     m_bOpen = false;
 }

@@ -16,6 +16,7 @@
 // tables or the mapped data ends that term with no hits and a diagnostic.
 // A closed index finds nothing.
 #include "engine/mapped_file.h"
+#include "engine/page_count_index.h"
 #include "engine/pair_index.h"
 #include "engine/result_index.h"
 #include "engine/skip_table.h"
@@ -116,6 +117,10 @@ public:
     // The layer's pair index ("-idx.pairs", pair_index.h), open when it
     // belongs to the folder's build; phrases are then found from it.
     const PairIndex& Pairs() const { return m_pairs; }
+    // The layer's page-count index ("-idx.counts", page_count_index.h), open
+    // when it belongs to the folder's build; terms of one character are then
+    // answered from it.
+    const PageCountIndex& PageCounts() const { return m_pageCounts; }
 
     // Read-only views for checking and tools.
     std::span<const std::int32_t> FirstBlocks() const { return m_firstBlocks; }
@@ -156,6 +161,7 @@ private:
     std::span<const std::uint32_t> m_blockLinks;
     MappedFile m_dataMap;
     PairIndex m_pairs; // optional: closed when absent, stale or not valid
+    PageCountIndex m_pageCounts; // optional, as m_pairs
     SkipTables m_skipTables; // made as searches need them, dropped by Close
     ScanMethod m_scanMethod = ScanMethod::Fast;
     bool m_bOpen = false;

@@ -150,8 +150,16 @@ bool CIndex::CombineTerm(std::u16string_view term, int mode, bool useVariants, s
     std::vector<std::uint32_t> pages, counts;
     ScanFault fault;
     const PostingTables tables{PostingData(), FirstBlocks(), LastPages(), BlockLinks(), &m_skipTables};
-    const bool byPairs = m_scanMethod == ScanMethod::Fast && ScanPhraseByPairs(plan, m_pairs, pages, counts);
-    if (!byPairs && !ScanTerm(plan, tables, pages, counts, fault, m_scanMethod)) {
+    // A term with one cursor finds every page of its key's stream, counted,
+    // as the page-count index lists them; a phrase may be found from the
+    // pair index. Either leaves the term to the posting streams when its file
+    // is missing, stale or damaged for the term.
+    const bool fast = m_scanMethod == ScanMethod::Fast;
+    const std::uint32_t firstKey = plan.cursors[0].key;
+    const bool answered = fast && (plan.cursors.size() == 1
+                                       ? m_pageCounts.Read(firstKey, LastPages()[firstKey], pages, counts)
+                                       : ScanPhraseByPairs(plan, m_pairs, pages, counts));
+    if (!answered && !ScanTerm(plan, tables, pages, counts, fault, m_scanMethod)) {
         ReportScanFault(fault); // the term finds nothing
         pages.clear();
         counts.clear();

@@ -69,14 +69,14 @@ build::SourceCorpus MixedCorpus(int pages)
     return builder.Variants("4E00,4E01\n5000,5001,5002\n20000,5003\n").Take();
 }
 
-// The data files' bytes; a pair file's generation id (bytes 16..31), which
-// every build draws anew, reads as zeros.
+// The data files' bytes; the generation id of a pair or page-count file
+// (bytes 16..31), which every build draws anew, reads as zeros.
 std::vector<std::string> DataFiles(const fs::path& dir)
 {
     std::vector<std::string> files;
     for (const std::string& name : build::DataFileNames()) {
         std::string bytes = ReadBytes(dir / name);
-        if (name.ends_with(".pairs") && bytes.size() >= 32)
+        if ((name.ends_with(".pairs") || name.ends_with(".counts")) && bytes.size() >= 32)
             bytes.replace(16, 16, 16, '0');
         files.push_back(std::move(bytes));
     }

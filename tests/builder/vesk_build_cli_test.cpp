@@ -111,6 +111,40 @@ TEST_F(VeskBuildCli, UsageErrorsExitWithTwo)
     }
 }
 
+// A folder built without page-count files (here: its files removed) gets
+// them back, byte for byte, for the generation its marker names; the folder
+// must have a marker, and the option takes the folder alone.
+TEST_F(VeskBuildCli, AddsPageCountFilesToABuiltFolder)
+{
+    ASSERT_EQ(RunBuild("--quiet " + Quote(source.path()) + " " + Quote(out.path()), scratch).status, 0);
+    const std::string names[] = {"Index-idx.counts", "Index_content-idx.counts", "Index_desc-idx.counts"};
+    std::vector<std::string> built;
+    for (const std::string& name : names) {
+        built.push_back(ReadBytes(out / name));
+        fs::remove(out / name);
+    }
+    const std::string marker = ReadBytes(out / "vesk-generation");
+    const BuildRun run = RunBuild("--add-page-counts " + Quote(out.path()), scratch);
+    EXPECT_EQ(run.status, 0) << run.stderrText;
+    for (std::size_t i = 0; i < std::size(names); ++i)
+        EXPECT_TRUE(ReadBytes(out / names[i]) == built[i]) << names[i];
+    const auto idLine = [](const std::string& text) { return text.substr(text.find("\nid "), 21); };
+    EXPECT_EQ(idLine(ReadBytes(out / "vesk-generation")), idLine(marker)) << "the same generation";
+    for (const auto& entry : fs::directory_iterator(out.path()))
+        EXPECT_EQ(entry.path().filename().string().find(".partial"), std::string::npos) << entry.path();
+
+    fs::remove(out / "vesk-generation");
+    const BuildRun unmarked = RunBuild("--add-page-counts " + Quote(out.path()), scratch);
+    EXPECT_EQ(unmarked.status, 1);
+    EXPECT_NE(unmarked.stderrText.find("vesk-generation: missing"), std::string::npos) << unmarked.stderrText;
+    for (const std::string& args : {std::string("--add-page-counts"),
+                                    "--add-page-counts " + Quote(out.path()) + " " + Quote(source.path())}) {
+        const BuildRun usage = RunBuild(args, scratch);
+        EXPECT_EQ(usage.status, 2) << args;
+        EXPECT_NE(usage.stderrText.find("usage: vesk-build"), std::string::npos);
+    }
+}
+
 TEST_F(VeskBuildCli, BadSourceExitsWithOneAndOneLine)
 {
     fs::remove(source / "v1" / "0002.htm");

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <sys/wait.h>
 
 namespace vesk {
@@ -396,6 +397,87 @@ TEST_F(VeskTool, CheckValidatesPairFiles)
         EXPECT_EQ(result.code, 1);
         EXPECT_NE(result.out.find(file), std::string::npos) << result.out;
     }
+}
+
+} // namespace
+} // namespace vesk
+
+namespace vesk {
+namespace {
+
+// The page-count files: each key's list is held to what its posting stream
+// gives, so a file of the right build and size whose lists are another
+// layer's is named, and so is a damaged one; a folder without a marker has
+// none in use and is sound.
+TEST_F(VeskTool, CheckHoldsPageCountFilesToThePostingStreams)
+{
+    test::TempDir marked;
+    ASSERT_TRUE(test::MakeMarkedDataFolder(test::CorpusBuilder()
+                                               .Category("經")
+                                               .Work("論語")
+                                               .Volume("卷一", {"學而時習之" + test::Note("學而"), "不亦說乎學"})
+                                               .Take(),
+                                           marked.path()));
+    EXPECT_EQ(RunTool(marked.path(), {"check"}).code, 0);
+    const auto copyFolder = [&marked](const fs::path& to) {
+        for (const auto& entry : fs::directory_iterator(marked.path()))
+            fs::copy_file(entry.path(), to / entry.path().filename());
+    };
+    const auto readBytes = [](const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return std::string{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    };
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path&)> change;
+        const char* named;
+    };
+    const Case cases[] = {
+        {"a checksum overwritten",
+         [](const fs::path& d) {
+             std::fstream f(d / "Index-idx.counts", std::ios::in | std::ios::out | std::ios::binary);
+             f.seekp(static_cast<std::streamoff>(fs::file_size(d / "Index-idx.counts") - 2));
+             f.write("\xFF\xFF", 2);
+         },
+         "Index-idx.counts: key "},
+        {"the main text's lists under the whole text's name, listed with their size",
+         [&readBytes](const fs::path& d) {
+             fs::copy_file(d / "Index_content-idx.counts", d / "Index-idx.counts",
+                           fs::copy_options::overwrite_existing);
+             std::string marker = readBytes(d / "vesk-generation");
+             const std::size_t line = marker.find("file Index-idx.counts ");
+             const std::size_t end = marker.find('\n', line);
+             marker.replace(line, end - line,
+                            "file Index-idx.counts " + std::to_string(fs::file_size(d / "Index-idx.counts")));
+             std::ofstream(d / "vesk-generation", std::ios::binary | std::ios::trunc) << marker;
+         },
+         "Index-idx.counts: key "},
+        {"another magic",
+         [](const fs::path& d) {
+             std::fstream f(d / "Index_desc-idx.counts", std::ios::in | std::ios::out | std::ios::binary);
+             f.write("VSKPCNT9", 8);
+         },
+         "Index_desc-idx.counts: not a page-count file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir damaged;
+        copyFolder(damaged.path());
+        c.change(damaged.path());
+        const RunResult result = RunTool(damaged.path(), {"check"});
+        EXPECT_EQ(result.code, 1);
+        EXPECT_NE(result.out.find(c.named), std::string::npos) << result.out;
+    }
+
+    test::TempDir unmarked;
+    copyFolder(unmarked.path());
+    fs::remove(unmarked.path() / "vesk-generation");
+    {
+        std::fstream f(unmarked / "Index-idx.counts", std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(70);
+        f.write("\xFF", 1);
+    }
+    EXPECT_EQ(RunTool(unmarked.path(), {"check"}).code, 0) << "a file searches ignore is no damage";
 }
 
 } // namespace

@@ -1,13 +1,15 @@
 // WriteDataFolder: one pass over the pages writes the page store and collects
 // the posting streams and the pair places of all three layers; then the
 // contents, the variant table, the index files and the pair files are
-// written, and all files are renamed into place.
+// written, the page-count files are derived from the index files, and all
+// files are renamed into place.
 #include "builder/builder.h"
 #include "builder/contents_writer.h"
 #include "builder/layer_worker.h"
 #include "builder/output_file.h"
 #include "builder/page_positions.h"
 #include "builder/page_store_writer.h"
+#include "builder/page_count_file.h"
 #include "builder/pair_file_writer.h"
 #include "builder/pair_places.h"
 #include "builder/posting_file_writer.h"
@@ -35,6 +37,7 @@ enum FileIndex {
     kStoreDirectory, kStoreContent, kContents, kVariants,
     kWholeDirectory, kWholeData, kMainDirectory, kMainData, kNotesDirectory, kNotesData,
     kWholePairs, kMainPairs, kNotesPairs,
+    kWholeCounts, kMainCounts, kNotesCounts, // in the order of kPageCountLayers
     kFileCount
 };
 
@@ -242,7 +245,8 @@ const std::vector<std::string>& DataFileNames()
         "Index-fl.h", "Index-fl.cnt", "kav.dir", "yitizi.txt",
         "Index-idx.h", "Index-idx.m", "Index_content-idx.h", "Index_content-idx.m",
         "Index_desc-idx.h", "Index_desc-idx.m",
-        "Index-idx.pairs", "Index_content-idx.pairs", "Index_desc-idx.pairs"};
+        "Index-idx.pairs", "Index_content-idx.pairs", "Index_desc-idx.pairs",
+        "Index-idx.counts", "Index_content-idx.counts", "Index_desc-idx.counts"};
     return names;
 }
 
@@ -291,6 +295,10 @@ bool WriteDataFolder(const SourceCorpus& corpus, const std::filesystem::path& ou
     report.spilledRuns = layers->wholeRuns.spilledRuns() + layers->otherRuns.spilledRuns();
     report.pairRuns = layers->wholePairs.spilledRuns() + layers->otherPairs.spilledRuns();
     layers.reset();
+    // Each page-count file is derived from its layer's posting files as
+    // written, and records the generation it switches in with.
+    if (!WritePageCountFiles(change, std::span(files).subspan(kWholeCounts, 3), error))
+        return false;
 
     for (OutputFile& file : files)
         if (!file.Close(error))

@@ -1,12 +1,15 @@
 // vesk-build [--variants FILE] [--force] [--quiet] [--allow-outside-links] [--memory MIB]
 //            SOURCE_DIR OUT_DIR
-// Builds a data folder from a source corpus. Exit status: 0 success, 1 the
+// vesk-build --add-page-counts DATA_DIR
+// Builds a data folder from a source corpus; the second form adds the
+// page-count files to a data folder built without them. Exit status: 0 success, 1 the
 // build failed (bad source input, a format limit, an unwritable output,
 // another program writing OUT_DIR; one line on standard error names the file
 // and the problem), 2 usage errors (bad arguments, OUT_DIR not empty without
 // --force). Warnings (a page without its text cell) go to standard error as
 // "vesk-build: warning: ..." and do not fail the build.
 #include "builder/builder.h"
+#include "builder/page_count_file.h"
 #include "builder/source_file.h"
 #include "builder/spill_folder.h"
 #include "fileio/folder_lock.h"
@@ -29,7 +32,7 @@ constexpr int kExitUsage = 2;
 
 struct Arguments {
     fs::path source, out, variants;
-    bool force = false, quiet = false, allowOutsideLinks = false;
+    bool force = false, quiet = false, allowOutsideLinks = false, addPageCounts = false;
     std::uint64_t bufferMemory = vesk::build::WriteOptions{}.bufferBytes;
 };
 
@@ -38,7 +41,8 @@ int Usage(const std::string& problem)
     std::fprintf(stderr,
                  "vesk-build: %s\n"
                  "usage: vesk-build [--variants FILE] [--force] [--quiet] [--allow-outside-links] "
-                 "[--memory MIB] SOURCE_DIR OUT_DIR\n",
+                 "[--memory MIB] SOURCE_DIR OUT_DIR\n"
+                 "       vesk-build --add-page-counts DATA_DIR\n",
                  problem.c_str());
     return kExitUsage;
 }
@@ -63,6 +67,8 @@ bool ParseArguments(int argc, char** argv, Arguments& args, std::string& problem
             args.force = true;
         } else if (arg == "--quiet") {
             args.quiet = true;
+        } else if (arg == "--add-page-counts") {
+            args.addPageCounts = true;
         } else if (arg == "--allow-outside-links") {
             args.allowOutsideLinks = true;
         } else if (arg == "--memory") {
@@ -82,6 +88,14 @@ bool ParseArguments(int argc, char** argv, Arguments& args, std::string& problem
         } else {
             positional.push_back(arg);
         }
+    }
+    if (args.addPageCounts) {
+        if (positional.size() != 1) {
+            problem = "--add-page-counts expects one DATA_DIR";
+            return false;
+        }
+        args.out = positional[0];
+        return true;
     }
     if (positional.size() != 2) {
         problem = "expected SOURCE_DIR and OUT_DIR";
@@ -144,6 +158,25 @@ int Fail(const std::string& error)
     return kExitFailed;
 }
 
+// Adds the page-count files to the data folder args.out as it stands.
+int AddPageCounts(const Arguments& args)
+{
+    std::error_code ec;
+    if (!fs::is_directory(args.out, ec))
+        return Usage(vesk::build::ShownText(args.out.string()) + " is not a folder");
+    std::size_t leftOut = 0;
+    std::string error;
+    if (!vesk::build::AddPageCountFiles(args.out, leftOut, error))
+        return Fail(error);
+    if (leftOut > 0)
+        std::fprintf(stderr,
+                     "vesk-build: warning: %zu damaged posting streams left out (vesk-tool check names them)\n",
+                     leftOut);
+    if (!args.quiet)
+        std::fprintf(stderr, "vesk-build: page-count files added to %s\n", args.out.c_str());
+    return 0;
+}
+
 } // namespace
 
 int Build(int argc, char** argv)
@@ -153,7 +186,11 @@ int Build(int argc, char** argv)
     std::signal(SIGXFSZ, SIG_IGN);
     Arguments args;
     std::string problem;
-    if (!ParseArguments(argc, argv, args, problem) || !PrepareOutput(args, problem))
+    if (!ParseArguments(argc, argv, args, problem))
+        return Usage(problem);
+    if (args.addPageCounts)
+        return AddPageCounts(args);
+    if (!PrepareOutput(args, problem))
         return Usage(problem);
     std::error_code ec;
     if (!fs::is_directory(args.source, ec))

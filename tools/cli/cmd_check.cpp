@@ -1,6 +1,7 @@
 // vesk-tool check: walks every posting stream of the three index variants and
-// their pair files, every page-store entry, the contents file and the variant
-// table, checks each against the others, and names what is damaged.
+// their pair and page-count files, every page-store entry, the contents file
+// and the variant table, checks each against the others, and names what is
+// damaged.
 #include "cli/commands.h"
 #include "common/options.h"
 #include "common/standard_output.h"
@@ -8,6 +9,7 @@
 #include "datafolder/folder_generation.h"
 #include "datafolder/optional_files.h"
 #include "engine/index_check.h"
+#include "engine/page_count_index_check.h"
 #include "engine/pair_index_check.h"
 #include "engine/variant_table_check.h"
 #include "pane/model/contents_check.h"
@@ -50,6 +52,7 @@ int RunCheck(const std::filesystem::path& data, const Arguments& args)
     for (const char* base : {"Index", "Index_content", "Index_desc"}) {
         CheckIndexFiles(data, base, pageCount, problems);
         CheckPairFile(data, base, pageCount, problems, notes);
+        CheckPageCountFile(data, base, problems, notes);
     }
     CFileList list;
     CheckContentsFile(data, list.Open(data, "Index") ? &list : nullptr, pageCount, problems);

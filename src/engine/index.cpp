@@ -113,6 +113,9 @@ void CIndex::Close()
     m_dataMap.Close();
     m_pairs.Close();
     m_pageCounts.Close();
+    m_termPages = {};
+    m_termCounts = {};
+    m_resultIndex = ResultIndex();
     m_fileList.Close();
     m_bOpen = false;
 }

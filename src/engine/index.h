@@ -163,6 +163,10 @@ private:
     PairIndex m_pairs; // optional: closed when absent, stale or not valid
     PageCountIndex m_pageCounts; // optional, as m_pairs
     SkipTables m_skipTables; // made as searches need them, dropped by Close
+    // Working room of a keyword search, kept for its capacity only: each
+    // search starts them empty (stale).
+    std::vector<std::uint32_t> m_termPages, m_termCounts;
+    ResultIndex m_resultIndex;
     ScanMethod m_scanMethod = ScanMethod::Fast;
     bool m_bOpen = false;
 };

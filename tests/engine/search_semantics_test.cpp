@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 namespace vesk {
 namespace {
 
@@ -196,6 +199,66 @@ TEST_F(SearchSemantics, RepeatedTermsGiveTheArraysOfSearchingEveryTermInTurn)
                 EXPECT_EQ(sum, expectedSum);
                 EXPECT_EQ(test::ResultHits(m_index), expected);
             }
+        }
+    }
+}
+
+// Combination as defined, by look-ups: "or" adds to the first equal entry
+// or appends, "and" keeps the new list's pages found in the results, with
+// the new count plus that of the first equal entry.
+void CombineByDefinition(Hits& results, const Hits& term, int mode)
+{
+    const auto firstEqual = [&results](std::uint32_t page) {
+        return std::find_if(results.begin(), results.end(), [page](const auto& hit) { return hit.first == page; });
+    };
+    if (mode == kSearchReplace) {
+        results = term;
+    } else if (mode == kSearchUnite) {
+        for (const auto& [page, count] : term) {
+            const auto at = firstEqual(page);
+            if (at == results.end())
+                results.emplace_back(page, count);
+            else
+                at->second += count;
+        }
+    } else {
+        Hits kept;
+        for (const auto& [page, count] : term)
+            if (const auto at = firstEqual(page); at != results.end())
+                kept.emplace_back(page, count + at->second);
+        results = kept;
+    }
+}
+
+TEST_F(SearchSemantics, TermsCombineAsDefinedWhateverTheOrderOfTheResults)
+{
+    // Sequences of SearchTerm with random modes: after "or" the results may
+    // not ascend, after "replace" and "and" they do.
+    const std::u16string terms[] = {u"甲", u"乙", u"丙", u"丁", u"戊", u"甲乙", u"乙甲", u"子", u"甲*乙"};
+    std::mt19937 random(5);
+    for (int round = 0; round < 200; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        m_index.m_arrPages.clear();
+        m_index.m_arrCounts.clear();
+        m_index.m_nResults = 0;
+        Hits expected;
+        for (int step = 0, steps = 1 + static_cast<int>(random() % 5); step < steps; ++step) {
+            const std::u16string& term = terms[random() % std::size(terms)];
+            const int mode = static_cast<int>(random() % 3);
+            Hits alone;
+            {
+                CIndex single;
+                ASSERT_EQ(single.Open(s_dir->path(), "Index", kIndexWhole), 1);
+                single.SearchTerm(term, kSearchReplace, false);
+                alone = test::ResultHits(single);
+            }
+            // A term with nothing to search leaves "or" alone and empties the rest.
+            if (term == u"子" && mode != kSearchUnite)
+                expected.clear();
+            else
+                CombineByDefinition(expected, alone, mode);
+            m_index.SearchTerm(term, mode, false);
+            ASSERT_EQ(test::ResultHits(m_index), expected) << "step " << step << ", mode " << mode;
         }
     }
 }

@@ -161,24 +161,28 @@ bool ScanPhraseByPairs(const TermPlan& plan, const PairIndex& pairs, std::vector
         order[i] = i;
     std::ranges::sort(order, [&](std::size_t a, std::size_t b) { return cursors[a].Records() < cursors[b].Records(); });
 
-    std::vector<std::uint32_t> foundPages, foundCounts;
+    // Pages found go straight into the caller's arrays (a keyword search
+    // reuses their room); a stream found damaged takes them out again.
+    const std::size_t before = pages.size();
+    const auto fail = [&] {
+        pages.resize(before);
+        counts.resize(before);
+        return false;
+    };
     std::vector<ListInBlock> lists(cursors.size());
     std::vector<std::uint32_t> aligned(cursors.size());
     for (PairCursor& cursor : cursors)
         if (!cursor.Next())
-            return false;
+            return fail();
     std::uint32_t target = 0;
     for (;;) {
         bool same = true;
         for (std::size_t i : order) {
             PairCursor& cursor = cursors[i];
             if (!cursor.AdvanceTo(target))
-                return false;
-            if (cursor.Finished()) {
-                pages.insert(pages.end(), foundPages.begin(), foundPages.end());
-                counts.insert(counts.end(), foundCounts.begin(), foundCounts.end());
+                return fail();
+            if (cursor.Finished())
                 return true;
-            }
             if (cursor.Page() != target) {
                 target = cursor.Page();
                 same = false;
@@ -189,25 +193,23 @@ bool ScanPhraseByPairs(const TermPlan& plan, const PairIndex& pairs, std::vector
         std::uint32_t places = 0;
         if (cursors.size() == 1) {
             if (!CountList(cursors[0].List(), places))
-                return false;
+                return fail();
         } else {
             for (std::size_t i = 0; i < cursors.size(); ++i)
                 lists[i] = cursors[i].List();
             const InBlockResult result = SearchPhraseInBlock(lists, bases, aligned);
             if (result.damaged)
-                return false;
+                return fail();
             places = result.places;
         }
         if (places > 0) {
-            foundPages.push_back(target);
-            foundCounts.push_back(places);
+            pages.push_back(target);
+            counts.push_back(places);
         }
         if (target == UINT32_MAX)
             break;
         target += 1;
     }
-    pages.insert(pages.end(), foundPages.begin(), foundPages.end());
-    counts.insert(counts.end(), foundCounts.begin(), foundCounts.end());
     return true;
 }
 

@@ -100,8 +100,10 @@ void CIndex::Combine(std::vector<std::uint32_t>&& pages, std::vector<std::uint32
     // with no results is taking them as they are.
     const bool ascending = StrictlyAscending(pages);
     if (mode == kSearchReplace || (mode == kSearchUnite && m_arrPages.empty() && ascending)) {
-        m_arrPages = std::move(pages);
-        m_arrCounts = std::move(counts);
+        // Swapped, not moved: the term's arrays keep the results' old room
+        // for the next term.
+        m_arrPages.swap(pages);
+        m_arrCounts.swap(counts);
         if (repeats != 1)
             for (std::uint32_t& count : m_arrCounts)
                 count *= repeats;

@@ -30,8 +30,10 @@ struct OptionalFileKind {
                      std::vector<std::string>& problems);
 };
 
-// The optional files this program writes or reads (none yet: per-record
-// character counts and an acceleration index are to come).
+// Optional files registered here for the generic walk of `vesk-tool check`.
+// The pair files and the page-count files of the index layers are not: they
+// are validated by their own checks (engine/pair_index_check.h,
+// engine/page_count_index_check.h), which `check` calls beside this walk.
 std::span<const OptionalFileKind> KnownOptionalFiles();
 
 // Checks each kind present in folder. One that is current

@@ -7,8 +7,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vesk::tool {
@@ -24,19 +22,6 @@ std::string NameOfStandardOutput()
     if (n <= 0)
         return "standard output";
     return "standard output (" + std::string(target, static_cast<std::size_t>(n)) + ")";
-}
-
-// When standard output is a pipe, asks for room for a large output at once
-// (the default is 64 KiB): the tool then writes its whole answer without
-// waiting for the reader to drain the pipe block by block. A refusal (a
-// system limit) leaves the pipe as it is.
-void WidenOutputPipe()
-{
-#ifdef F_SETPIPE_SZ
-    struct stat st {};
-    if (::fstat(STDOUT_FILENO, &st) == 0 && S_ISFIFO(st.st_mode))
-        (void)::fcntl(STDOUT_FILENO, F_SETPIPE_SZ, 1 << 20);
-#endif
 }
 
 } // namespace
@@ -60,10 +45,6 @@ void StandardOutput::Write(std::string_view bytes)
     if (m_nError != 0)
         return;
     if (m_buffer.size() + bytes.size() > kBufferSize) {
-        if (!m_bWidened) {
-            m_bWidened = true; // only outputs larger than the buffer gain from it
-            WidenOutputPipe();
-        }
         Flush();
         if (bytes.size() >= kBufferSize) {
             WriteOut(bytes.data(), bytes.size());

@@ -28,7 +28,6 @@ private:
 
     std::string m_buffer;
     int m_nError = 0;
-    bool m_bWidened = false; // the output pipe was asked to grow (once)
 };
 
 // The one standard output of the process.

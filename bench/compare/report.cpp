@@ -360,11 +360,14 @@ bool PeersScan(const std::string& group)
 void PrintRow(const Row& r)
 {
     const std::string peer = BestPeer(r) < 0 ? "-" : (r.fts5Ms >= 0 && r.fts5Ms <= r.rgMs) || r.rgMs < 0 ? "fts5" : "rg";
-    std::printf("%s%s%-5s %-3s %-3s %6zu %7llu %8.3f %8.3f %8.3f %8.2f %8.2f %8.2f %8.2f %9.2f %9.2f %5s %8.0fx %9.2f %8.0fx  %s\n",
+    char ratio[32] = "        -";
+    if (BestPeer(r) >= 0)
+        std::snprintf(ratio, sizeof ratio, "%8.0fx", BestPeer(r) / r.oursMs);
+    std::printf("%s%s%-5s %-3s %-3s %6zu %7llu %8.3f %8.3f %8.3f %8.2f %8.2f %8.2f %8.2f %9.2f %9.2f %5s %s %9.2f %8.0fx  %s\n",
                 Pad(r.query.group, 16).c_str(), Pad(r.query.keyword, 16).c_str(), kLayerNames[r.query.type],
                 r.query.useOr ? "or" : "and", r.query.useVariants ? "on" : "off", r.pages,
                 static_cast<unsigned long long>(r.places), r.oursMs, r.oursCpuMs, r.firstMs, r.toolMs, r.toolCpuMs,
-                r.toolMs - r.trueMs, r.sqliteMs >= 0 ? r.sqliteMs - r.trueMs : -1.0, r.fts5Ms, r.rgMs, peer.c_str(), BestPeer(r) / r.oursMs, r.boundUs, r.oursMs * 1e3 / r.boundUs,
+                r.toolMs - r.trueMs, r.sqliteMs >= 0 ? r.sqliteMs - r.trueMs : -1.0, r.fts5Ms, r.rgMs, peer.c_str(), ratio, r.boundUs, r.oursMs * 1e3 / r.boundUs,
                 r.check.c_str());
 }
 

@@ -138,7 +138,9 @@ TEST_F(VeskBuildCli, AddsPageCountFilesToABuiltFolder)
     EXPECT_EQ(unmarked.status, 1);
     EXPECT_NE(unmarked.stderrText.find("vesk-generation: missing"), std::string::npos) << unmarked.stderrText;
     for (const std::string& args : {std::string("--add-page-counts"),
-                                    "--add-page-counts " + Quote(out.path()) + " " + Quote(source.path())}) {
+                                    "--add-page-counts " + Quote(out.path()) + " " + Quote(source.path()),
+                                    "--force --add-page-counts " + Quote(out.path()),
+                                    "--add-page-counts --memory 64 " + Quote(out.path())}) {
         const BuildRun usage = RunBuild(args, scratch);
         EXPECT_EQ(usage.status, 2) << args;
         EXPECT_NE(usage.stderrText.find("usage: vesk-build"), std::string::npos);

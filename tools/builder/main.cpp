@@ -61,8 +61,12 @@ bool ParseMebibytes(std::string_view text, std::uint64_t& bytes)
 bool ParseArguments(int argc, char** argv, Arguments& args, std::string& problem)
 {
     std::vector<std::string> positional;
+    std::string buildOption; // the first option that only a build takes
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (buildOption.empty() && (arg == "--force" || arg == "--allow-outside-links" || arg == "--memory" ||
+                                    arg == "--variants"))
+            buildOption = arg;
         if (arg == "--force") {
             args.force = true;
         } else if (arg == "--quiet") {
@@ -90,6 +94,10 @@ bool ParseArguments(int argc, char** argv, Arguments& args, std::string& problem
         }
     }
     if (args.addPageCounts) {
+        if (!buildOption.empty()) {
+            problem = "--add-page-counts takes no " + buildOption + " (it only adds files to a built folder)";
+            return false;
+        }
         if (positional.size() != 1) {
             problem = "--add-page-counts expects one DATA_DIR";
             return false;

@@ -77,71 +77,28 @@ bool PairRunWriter::Finish(PairRun& run, std::string& error)
     return true;
 }
 
-RunBytes::RunBytes(RunBytes&& other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)),
-      m_buffer(std::move(other.m_buffer)), m_at(other.m_at), m_end(other.m_end)
-{
-}
-
-RunBytes::~RunBytes()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
 bool RunBytes::Open(const std::filesystem::path& path, std::size_t bufferBytes, std::string& error)
 {
-    m_path = path;
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (m_fd < 0) {
-        error = path.string() + ": cannot open a sorted run: " + std::strerror(errno);
-        return false;
-    }
-    m_buffer.resize(std::max<std::size_t>(bufferBytes, 16));
-    return true;
-}
-
-// Moves the unread bytes to the front and reads more after them.
-bool RunBytes::Fill(std::string& error)
-{
-    std::memmove(m_buffer.data(), m_buffer.data() + m_at, m_end - m_at);
-    m_end -= m_at;
-    m_at = 0;
-    while (true) {
-        const ssize_t n = ::read(m_fd, m_buffer.data() + m_end, m_buffer.size() - m_end);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            error = m_path.string() + ": cannot read a sorted run: " + std::strerror(errno);
-            return false;
-        }
-        if (n == 0) {
-            error = m_path.string() + ": a sorted run ends early";
-            return false;
-        }
-        m_end += static_cast<std::size_t>(n);
-        return true;
-    }
+    return m_input.Open(path, std::max<std::size_t>(bufferBytes, 16), error);
 }
 
 bool RunBytes::ReadLeb128(std::uint64_t& value, std::string& error)
 {
     // A number takes at most 10 bytes; the buffer holds at least 16.
     const auto complete = [&] {
-        for (std::size_t i = m_at; i < m_end; ++i)
-            if ((m_buffer[i] & 0x80) == 0)
+        for (const std::uint8_t byte : m_input.Unread())
+            if ((byte & 0x80) == 0)
                 return true;
         return false;
     };
-    while (m_end - m_at < 10 && !complete())
-        if (!Fill(error))
+    while (m_input.Unread().size() < 10 && !complete())
+        if (!m_input.Fill(error))
             return false;
-    const std::uint8_t* at = m_buffer.data() + m_at;
-    if (!vesk::build::ReadLeb128(at, m_buffer.data() + m_end, value)) {
-        error = m_path.string() + ": a sorted run is damaged";
-        return false;
-    }
-    m_at = static_cast<std::size_t>(at - m_buffer.data());
+    const std::span<const std::uint8_t> unread = m_input.Unread();
+    const std::uint8_t* at = unread.data();
+    if (!vesk::build::ReadLeb128(at, unread.data() + unread.size(), value))
+        return m_input.Fail("a sorted run is damaged", error);
+    m_input.Take(static_cast<std::size_t>(at - unread.data()));
     return true;
 }
 
@@ -150,29 +107,22 @@ bool RunBytes::Read(std::uint64_t n, std::vector<std::uint8_t>& out, std::string
     out.resize(n);
     std::size_t done = 0;
     while (done < n) {
-        if (m_at == m_end) {
+        if (m_input.Unread().empty()) {
             // Large pieces go straight into out.
-            if (n - done >= m_buffer.size()) {
-                const ssize_t got = ::read(m_fd, out.data() + done, n - done);
-                if (got < 0 && errno == EINTR)
-                    continue;
-                if (got < 0) {
-                    error = m_path.string() + ": cannot read a sorted run: " + std::strerror(errno);
+            if (n - done >= m_input.BufferSize()) {
+                std::size_t got = 0;
+                if (!m_input.ReadDirect(out.data() + done, n - done, got, error))
                     return false;
-                }
-                if (got == 0) {
-                    error = m_path.string() + ": a sorted run ends early";
-                    return false;
-                }
-                done += static_cast<std::size_t>(got);
+                done += got;
                 continue;
             }
-            if (!Fill(error))
+            if (!m_input.Fill(error))
                 return false;
         }
-        const std::size_t take = std::min<std::uint64_t>(n - done, m_end - m_at);
-        std::memcpy(out.data() + done, m_buffer.data() + m_at, take);
-        m_at += take;
+        const std::span<const std::uint8_t> unread = m_input.Unread();
+        const std::size_t take = std::min<std::uint64_t>(n - done, unread.size());
+        std::memcpy(out.data() + done, unread.data(), take);
+        m_input.Take(take);
         done += take;
     }
     return true;

@@ -52,24 +52,13 @@ private:
 // Reads a run file sequentially through a buffer.
 class RunBytes {
 public:
-    RunBytes() = default;
-    RunBytes(RunBytes&&) noexcept;
-    RunBytes(const RunBytes&) = delete;
-    RunBytes& operator=(const RunBytes&) = delete;
-    ~RunBytes();
-
     bool Open(const std::filesystem::path& path, std::size_t bufferBytes, std::string& error);
     bool ReadLeb128(std::uint64_t& value, std::string& error);
     // Replaces out by the next n bytes.
     bool Read(std::uint64_t n, std::vector<std::uint8_t>& out, std::string& error);
 
 private:
-    bool Fill(std::string& error);
-
-    int m_fd = -1;
-    std::filesystem::path m_path;
-    std::vector<std::uint8_t> m_buffer;
-    std::size_t m_at = 0, m_end = 0;
+    RunInput m_input;
 };
 
 // Goes through the pairs of several runs in ascending order; a pair's

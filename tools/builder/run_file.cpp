@@ -87,63 +87,74 @@ bool RunWriter::Finish(std::string& error)
     return true;
 }
 
-RunReader::RunReader(RunReader&& other) noexcept
+RunInput::RunInput(RunInput&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)),
-      m_buffer(std::move(other.m_buffer)), m_at(other.m_at), m_end(other.m_end), m_id(other.m_id),
-      m_length(other.m_length)
+      m_buffer(std::move(other.m_buffer)), m_at(other.m_at), m_end(other.m_end)
 {
 }
 
-RunReader::~RunReader()
+RunInput::~RunInput()
 {
     if (m_fd >= 0)
         ::close(m_fd);
 }
 
-bool RunReader::Fail(const char* what, std::string& error) const
+bool RunInput::Fail(const std::string& what, std::string& error) const
 {
     error = m_path.string() + ": " + what;
     return false;
 }
 
-bool RunReader::Open(const std::filesystem::path& path, std::string& error)
+bool RunInput::Open(const std::filesystem::path& path, std::size_t bufferBytes, std::string& error)
 {
     m_path = path;
     m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (m_fd < 0)
-        return Fail((std::string("cannot open a sorted run: ") + std::strerror(errno)).c_str(), error);
-    m_buffer.resize(kBufferBytes);
-    return ReadHeader(error);
+        return Fail(std::string("cannot open a sorted run: ") + std::strerror(errno), error);
+    m_buffer.resize(bufferBytes);
+    return true;
 }
 
-// Moves the unread bytes to the front and reads more after them.
-bool RunReader::Fill(std::string& error)
+bool RunInput::Fill(std::string& error)
 {
     std::memmove(m_buffer.data(), m_buffer.data() + m_at, m_end - m_at);
     m_end -= m_at;
     m_at = 0;
+    std::size_t got = 0;
+    if (!ReadDirect(m_buffer.data() + m_end, m_buffer.size() - m_end, got, error))
+        return false;
+    m_end += got;
+    return true;
+}
+
+bool RunInput::ReadDirect(std::uint8_t* out, std::size_t n, std::size_t& got, std::string& error)
+{
     while (true) {
-        const ssize_t n = ::read(m_fd, m_buffer.data() + m_end, m_buffer.size() - m_end);
-        if (n < 0 && errno == EINTR)
+        const ssize_t read = ::read(m_fd, out, n);
+        if (read < 0 && errno == EINTR)
             continue;
-        if (n < 0)
-            return Fail((std::string("cannot read a sorted run: ") + std::strerror(errno)).c_str(),
-                        error);
-        if (n == 0)
+        if (read < 0)
+            return Fail(std::string("cannot read a sorted run: ") + std::strerror(errno), error);
+        if (read == 0)
             return Fail("a sorted run ends early", error);
-        m_end += static_cast<std::size_t>(n);
+        got = static_cast<std::size_t>(read);
         return true;
     }
 }
 
+bool RunReader::Open(const std::filesystem::path& path, std::string& error)
+{
+    return m_input.Open(path, kBufferBytes, error) && ReadHeader(error);
+}
+
 bool RunReader::ReadHeader(std::string& error)
 {
-    while (m_end - m_at < kHeaderBytes)
-        if (!Fill(error))
+    while (m_input.Unread().size() < kHeaderBytes)
+        if (!m_input.Fill(error))
             return false;
-    std::memcpy(&m_id, m_buffer.data() + m_at, 4);
-    std::memcpy(&m_length, m_buffer.data() + m_at + 4, 8);
-    m_at += kHeaderBytes;
+    std::memcpy(&m_id, m_input.Unread().data(), 4);
+    std::memcpy(&m_length, m_input.Unread().data() + 4, 8);
+    m_input.Take(kHeaderBytes);
     return true;
 }
 

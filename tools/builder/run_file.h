@@ -39,14 +39,42 @@ private:
     std::vector<std::uint8_t> m_buffer;
 };
 
+// A run file read sequentially through a buffer: the open file, its name
+// for messages, and the bytes read but not yet taken. Errors name the file.
+class RunInput {
+public:
+    RunInput() = default;
+    RunInput(RunInput&& other) noexcept;
+    RunInput(const RunInput&) = delete;
+    RunInput& operator=(const RunInput&) = delete;
+    ~RunInput();
+
+    bool Open(const std::filesystem::path& path, std::size_t bufferBytes, std::string& error);
+    // Moves the unread bytes to the front and reads more after them; false
+    // (error set) on a read error or when the file ends.
+    bool Fill(std::string& error);
+    // Reads up to n bytes straight into out, past the buffer (the buffer
+    // must be empty); false as Fill.
+    bool ReadDirect(std::uint8_t* out, std::size_t n, std::size_t& got, std::string& error);
+    std::span<const std::uint8_t> Unread() const { return {m_buffer.data() + m_at, m_end - m_at}; }
+    void Take(std::size_t n) { m_at += n; }
+    std::size_t BufferSize() const { return m_buffer.size(); }
+    bool Fail(const std::string& what, std::string& error) const;
+
+private:
+    int m_fd = -1;
+    std::filesystem::path m_path;
+    std::vector<std::uint8_t> m_buffer;
+    std::size_t m_at = 0, m_end = 0; // unread bytes of the buffer
+};
+
 // Reads a run sequentially through a buffer, one segment at a time.
 class RunReader {
 public:
     RunReader() = default;
-    RunReader(RunReader&& other) noexcept;
+    RunReader(RunReader&& other) noexcept = default;
     RunReader(const RunReader&) = delete;
     RunReader& operator=(const RunReader&) = delete;
-    ~RunReader();
 
     // Opens the run and reads the first segment header.
     bool Open(const std::filesystem::path& path, std::string& error);
@@ -57,14 +85,9 @@ public:
     template <class Fn> bool CopySegment(Fn&& piece, std::string& error);
 
 private:
-    bool Fill(std::string& error);
     bool ReadHeader(std::string& error);
-    bool Fail(const char* what, std::string& error) const;
 
-    int m_fd = -1;
-    std::filesystem::path m_path;
-    std::vector<std::uint8_t> m_buffer;
-    std::size_t m_at = 0, m_end = 0; // unread bytes of the buffer
+    RunInput m_input;
     std::uint32_t m_id = kEndOfRun;
     std::uint64_t m_length = 0;
 };
@@ -73,12 +96,13 @@ template <class Fn> bool RunReader::CopySegment(Fn&& piece, std::string& error)
 {
     std::uint64_t left = m_length;
     while (left > 0) {
-        if (m_at == m_end && !Fill(error))
+        if (m_input.Unread().empty() && !m_input.Fill(error))
             return false;
-        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, m_end - m_at));
-        if (!piece(std::span<const std::uint8_t>(m_buffer.data() + m_at, n)))
+        const std::span<const std::uint8_t> unread = m_input.Unread();
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(left, unread.size()));
+        if (!piece(unread.first(n)))
             return false;
-        m_at += n;
+        m_input.Take(n);
         left -= n;
     }
     return ReadHeader(error);

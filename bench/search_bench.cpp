@@ -151,6 +151,7 @@ int main(int argc, char** argv)
         {w, kIndexWhole, false, true},
         {"明月"},
         {"春風"},
+        {"春風", kIndexMain, false, true},
         {"不知"},
         {"何處"},
         {"君不見"},

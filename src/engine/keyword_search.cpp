@@ -190,7 +190,7 @@ bool CIndex::CombineTerm(std::u16string_view term, int mode, bool useVariants, s
     const std::uint32_t firstKey = plan.cursors[0].key;
     const bool answered = fast && (plan.cursors.size() == 1
                                        ? m_pageCounts.Read(firstKey, LastPages()[firstKey], pages, counts)
-                                       : ScanPhraseByPairs(plan, m_pairs, pages, counts));
+                                       : ScanPhraseByPairs(plan, m_pairs, m_variantGroups, pages, counts));
     if (!answered && !ScanTerm(plan, tables, pages, counts, fault, m_scanMethod)) {
         ReportScanFault(fault); // the term finds nothing
         pages.clear();

@@ -19,6 +19,18 @@ std::uint64_t PairEntriesOffset()
     return (kPairHeaderSize + 4 * kFirstTableEntries + 7) / 8 * 8;
 }
 
+std::uint64_t PairKeyChecksumsOffset(std::uint64_t streamsEnd)
+{
+    return (streamsEnd + 7) / 8 * 8;
+}
+
+bool PairKeyChecksumsFit(std::uint64_t offset, std::uint64_t pairs, std::uint64_t size)
+{
+    const std::uint64_t tableBytes = 8 * static_cast<std::uint64_t>(kCharacterSlots);
+    const std::uint64_t entriesEnd = PairEntriesOffset() + pairs * kPairEntrySize; // pairs fit the file
+    return offset % 8 == 0 && offset >= entriesEnd && offset <= size && tableBytes <= size - offset;
+}
+
 bool PairIndex::Open(const std::filesystem::path& folder, const std::string& name, std::string_view markerBytes)
 {
     Close();
@@ -26,8 +38,10 @@ bool PairIndex::Open(const std::filesystem::path& folder, const std::string& nam
         return false;
     const std::span<const std::uint8_t> bytes = m_map.Bytes();
     const std::uint64_t entries = PairEntriesOffset();
+    const std::uint32_t version = bytes.size() >= entries ? PairU32(bytes.data() + 8) : 0;
     bool ok = bytes.size() >= entries && std::memcmp(bytes.data(), kPairFileMagic, 8) == 0 &&
-              PairU32(bytes.data() + 8) == kPairFileVersion && PairU32(bytes.data() + 12) > 0;
+              (version == kPairFileVersion || version == kPairFileVersionWithoutKeyChecksums) &&
+              PairU32(bytes.data() + 12) > 0;
     if (ok) {
         const std::string id(reinterpret_cast<const char*>(bytes.data() + kPairIdOffset), kPairIdSize);
         m_nPairs = PairU64(bytes.data() + 48);
@@ -39,6 +53,11 @@ bool PairIndex::Open(const std::filesystem::path& folder, const std::string& nam
     }
     m_nEntriesOffset = entries;
     m_nStride = PairU32(bytes.data() + 12);
+    // A table that does not fit is damage: the file still serves plain
+    // phrases (each stream checks itself) but vouches for no absent pair.
+    const std::uint64_t checksums = PairU64(bytes.data() + kPairKeyChecksumsField);
+    if (version == kPairFileVersion && PairKeyChecksumsFit(checksums, m_nPairs, bytes.size()))
+        m_nKeyChecksumsOffset = checksums;
     return true;
 }
 
@@ -47,19 +66,38 @@ void PairIndex::Close()
     m_map.Close();
     m_nPairs = 0;
     m_nEntriesOffset = 0;
+    m_nKeyChecksumsOffset = 0;
     m_nStride = 0;
 }
 
-bool PairIndex::Find(std::uint32_t keyA, std::uint32_t keyB, PairStream& stream) const
+bool PairIndex::KeyListIsSound(std::uint32_t keyA) const
 {
-    if (!IsOpen() || keyA >= static_cast<std::uint32_t>(kCharacterSlots))
+    if (!IsOpen() || !HasKeyChecksums() || keyA >= static_cast<std::uint32_t>(kCharacterSlots))
         return false;
+    const std::span<const std::uint8_t> bytes = m_map.Bytes();
+    const std::uint8_t* first = bytes.data() + kPairHeaderSize;
+    const std::uint64_t low = PairU32(first + 4 * std::uint64_t{keyA});
+    const std::uint64_t high = PairU32(first + 4 * (std::uint64_t{keyA} + 1));
+    if (low > high || high > m_nPairs)
+        return false;
+    PairKeyChecksum checksum(keyA, low);
+    checksum.Add(bytes.subspan(m_nEntriesOffset + low * kPairEntrySize, (high - low) * kPairEntrySize));
+    return checksum.Finish(high) == PairU64(bytes.data() + m_nKeyChecksumsOffset + 8 * std::uint64_t{keyA});
+}
+
+PairIndex::PairLookup PairIndex::Lookup(std::uint32_t keyA, std::uint32_t keyB, PairStream& stream) const
+{
+    if (!IsOpen())
+        return PairLookup::Damaged;
+    if (keyA >= static_cast<std::uint32_t>(kCharacterSlots))
+        return PairLookup::Absent;
     const std::span<const std::uint8_t> bytes = m_map.Bytes();
     const std::uint8_t* first = bytes.data() + kPairHeaderSize;
     std::uint64_t low = PairU32(first + 4 * std::uint64_t{keyA});
     std::uint64_t high = PairU32(first + 4 * (std::uint64_t{keyA} + 1));
     if (low > high || high > m_nPairs)
-        return false;
+        return PairLookup::Damaged;
+    const std::uint64_t end = high; // one past the entries of first key keyA
     const std::uint8_t* table = bytes.data() + m_nEntriesOffset;
     while (low < high) {
         const std::uint64_t mid = low + (high - low) / 2;
@@ -68,27 +106,27 @@ bool PairIndex::Find(std::uint32_t keyA, std::uint32_t keyB, PairStream& stream)
         else
             high = mid;
     }
-    if (low == m_nPairs)
-        return false;
+    if (low == end)
+        return PairLookup::Absent;
     const std::uint8_t* entry = table + low * kPairEntrySize;
     if (PairU32(entry) != keyB)
-        return false;
+        return PairLookup::Absent;
     const std::uint64_t length = PairU32(entry + 4);
     const std::uint64_t offset = PairU64(entry + 8);
     if (offset > bytes.size() || length > bytes.size() - offset || length < 8)
-        return false;
+        return PairLookup::Damaged;
     const std::span<const std::uint8_t> whole = bytes.subspan(offset, length);
     if (PairStreamChecksum(keyA, keyB, whole) != PairU64(entry + 16))
-        return false;
+        return PairLookup::Damaged;
     const std::uint32_t records = PairU32(whole.data());
     const std::uint32_t marks = PairU32(whole.data() + 4);
     if (records == 0 || marks != (records - 1) / m_nStride || std::uint64_t{marks} * 8 > length - 8)
-        return false;
+        return PairLookup::Damaged;
     stream.marks = whole.subspan(8, std::uint64_t{marks} * 8);
     stream.records = whole.subspan(8 + std::uint64_t{marks} * 8);
     stream.recordCount = records;
     stream.markStride = m_nStride;
-    return true;
+    return PairLookup::Found;
 }
 
 } // namespace vesk

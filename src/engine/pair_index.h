@@ -10,10 +10,11 @@
 //
 //   "<base>-idx.pairs", little-endian:
 //     0    char[8] "VSKPAIR1"
-//     8    u32 version (1)
+//     8    u32 version (2; readers also take 1, see below)
 //     12   u32 mark stride S (every S-th record starts again from page 0)
 //     16   char[16] the generation id of the build it belongs to (16 hex digits)
-//     32   u64[2] reserved (0)
+//     32   u64 offset of the key checksums (version 2; 0 in version 1)
+//     40   u64 reserved (0)
 //     48   u64 E, the number of pairs
 //     56   u64 reserved (0)
 //     64   u32 first[kCharacterSlots + 1]: the pairs whose first key is a
@@ -32,8 +33,18 @@
 //             positions: variable-length numbers as in the posting data, the
 //             first the position p of the pair's first character, each further
 //             one the distance from the previous.
+//     then (version 2), from the next multiple of 8, the key checksums:
+//          u64[kCharacterSlots], for every first key a the PairKeyChecksum
+//          of a, first[a], first[a + 1] and a's entries
 // Pages ascend strictly within a stream. Only character keys take part
 // (variant-group keys do not).
+//
+// A stream's checksum vouches for a pair the file lists; a key checksum
+// vouches for the whole list of a first key, so that a pair missing from a
+// sound list truly never stands side by side. A phrase searched with
+// variants relies on that (it reads an unlisted pair as one that never
+// occurs), so it uses only version 2 files; plain phrases read an unlisted
+// pair as "search the posting streams" and use version 1 files too.
 #include "engine/mapped_file.h"
 
 #include <cstdint>
@@ -46,13 +57,15 @@
 namespace vesk {
 
 inline constexpr char kPairFileMagic[8] = {'V', 'S', 'K', 'P', 'A', 'I', 'R', '1'};
-inline constexpr std::uint32_t kPairFileVersion = 1;
+inline constexpr std::uint32_t kPairFileVersion = 2;
+inline constexpr std::uint32_t kPairFileVersionWithoutKeyChecksums = 1;
 inline constexpr std::uint64_t kPairHeaderSize = 64;
 inline constexpr std::uint64_t kPairEntrySize = 24;
 inline constexpr std::string_view kPairFileSuffix = "-idx.pairs";
 
 inline constexpr std::uint64_t kPairIdOffset = 16;
 inline constexpr std::size_t kPairIdSize = 16;
+inline constexpr std::uint64_t kPairKeyChecksumsField = 32;
 
 // Little-endian fields of a pair file, read where they stand.
 inline std::uint32_t PairU32(const std::uint8_t* p)
@@ -85,25 +98,57 @@ inline bool ReadPairLeb128(const std::uint8_t*& at, const std::uint8_t* end, std
     return false;
 }
 
+inline constexpr std::uint64_t kPairChecksumMul = 0x9E3779B97F4A7C15ULL;
+
+// Mixes the whole 8-byte words of bytes into h (a trailing part is left).
+inline std::uint64_t MixPairWords(std::uint64_t h, const std::uint8_t* p, std::size_t n)
+{
+    for (; n >= 8; n -= 8, p += 8) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, p, 8);
+        h = (h ^ w) * kPairChecksumMul;
+        h ^= h >> 31;
+    }
+    return h;
+}
+
 // A 64-bit checksum of a pair's stream, seeded with its keys so that a
 // stream found under the wrong pair fails too.
 inline std::uint64_t PairStreamChecksum(std::uint32_t keyA, std::uint32_t keyB, std::span<const std::uint8_t> bytes)
 {
-    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ULL;
-    std::uint64_t h = (std::uint64_t{keyA} << 32 | keyB) * kMul ^ bytes.size();
+    std::uint64_t h = (std::uint64_t{keyA} << 32 | keyB) * kPairChecksumMul ^ bytes.size();
     const std::uint8_t* p = bytes.data();
     std::size_t n = bytes.size();
-    for (; n >= 8; n -= 8, p += 8) {
-        std::uint64_t w = 0;
-        std::memcpy(&w, p, 8);
-        h = (h ^ w) * kMul;
-        h ^= h >> 31;
-    }
+    h = MixPairWords(h, p, n);
+    p += n / 8 * 8;
+    n %= 8;
     std::uint64_t tail = 0;
     std::memcpy(&tail, p, n);
-    h = (h ^ tail ^ (std::uint64_t{n} << 56)) * kMul;
+    h = (h ^ tail ^ (std::uint64_t{n} << 56)) * kPairChecksumMul;
     return h ^ (h >> 29);
 }
+
+// The checksum of first key a's list: its key, where its entries begin and
+// end in the entry table (first[a], first[a + 1]) and their bytes, so that a
+// changed entry, a changed first[] value or a list moved under another key
+// all fail. Built entry by entry, as the builder writes them.
+class PairKeyChecksum {
+public:
+    PairKeyChecksum(std::uint32_t key, std::uint64_t firstEntry)
+        : m_h((std::uint64_t{key} << 32 ^ firstEntry) * kPairChecksumMul ^ 0x6B65796C69737421ULL)
+    {
+    }
+    // bytes: whole entries (a multiple of 8 bytes).
+    void Add(std::span<const std::uint8_t> bytes) { m_h = MixPairWords(m_h, bytes.data(), bytes.size()); }
+    std::uint64_t Finish(std::uint64_t endEntry) const
+    {
+        const std::uint64_t h = (m_h ^ endEntry) * kPairChecksumMul;
+        return h ^ (h >> 29);
+    }
+
+private:
+    std::uint64_t m_h;
+};
 
 // One pair's stream, found and checked.
 struct PairStream {
@@ -124,7 +169,23 @@ public:
 
     // The stream of the pair (keyA, keyB), false when the file lists no such
     // pair or its stream is damaged (bounds or checksum).
-    bool Find(std::uint32_t keyA, std::uint32_t keyB, PairStream& stream) const;
+    bool Find(std::uint32_t keyA, std::uint32_t keyB, PairStream& stream) const
+    {
+        return Lookup(keyA, keyB, stream) == PairLookup::Found;
+    }
+    // The same, telling a pair the file does not list (it never stands side
+    // by side) from one whose entry or stream is damaged.
+    enum class PairLookup { Found, Absent, Damaged };
+    PairLookup Lookup(std::uint32_t keyA, std::uint32_t keyB, PairStream& stream) const;
+
+    // True when the file carries key checksums (version 2, its table within
+    // the file), so that KeyListIsSound can vouch for an absent pair.
+    bool HasKeyChecksums() const { return m_nKeyChecksumsOffset != 0; }
+    // True when the list of first key keyA (its first[] bounds and entries)
+    // is as the builder wrote it: a pair (keyA, b) that Lookup calls absent
+    // then never stands side by side. Reads the whole list: a caller checks
+    // each key once per search.
+    bool KeyListIsSound(std::uint32_t keyA) const;
 
     // For checking: the number of pairs and the entries of first key a.
     std::uint64_t PairCount() const { return m_nPairs; }
@@ -134,10 +195,17 @@ private:
     MappedFile m_map;
     std::uint64_t m_nPairs = 0;
     std::uint64_t m_nEntriesOffset = 0;
+    std::uint64_t m_nKeyChecksumsOffset = 0; // 0: none (version 1, or its field damaged)
     std::uint32_t m_nStride = 0;
 };
 
 // The offset of the entry table in a pair file.
 std::uint64_t PairEntriesOffset();
+
+// Where the key checksums of a version 2 file whose streams end at
+// streamsEnd begin; and whether a file of size bytes with E pairs can hold
+// them at offset (after the entries, 8-aligned, within the file).
+std::uint64_t PairKeyChecksumsOffset(std::uint64_t streamsEnd);
+bool PairKeyChecksumsFit(std::uint64_t offset, std::uint64_t pairs, std::uint64_t size);
 
 } // namespace vesk

@@ -89,9 +89,12 @@ bool CheckPairFile(const std::filesystem::path& folder, std::string_view base, s
     }
     const std::span<const std::uint8_t> bytes = map.Bytes();
     const std::uint64_t entriesOffset = PairEntriesOffset();
+    const std::uint32_t version = bytes.size() >= entriesOffset ? PairU32(bytes.data() + 8) : 0;
     if (bytes.size() < entriesOffset || std::memcmp(bytes.data(), kPairFileMagic, 8) != 0 ||
-        PairU32(bytes.data() + 8) != kPairFileVersion || PairU32(bytes.data() + 12) == 0) {
-        problems.push_back(name + ": not a pair file of version " + std::to_string(kPairFileVersion));
+        (version != kPairFileVersion && version != kPairFileVersionWithoutKeyChecksums) ||
+        PairU32(bytes.data() + 12) == 0) {
+        problems.push_back(name + ": not a pair file of version " + std::to_string(kPairFileVersionWithoutKeyChecksums) +
+                           " or " + std::to_string(kPairFileVersion));
         return false;
     }
     const std::string id(reinterpret_cast<const char*>(bytes.data() + kPairIdOffset), kPairIdSize);
@@ -106,6 +109,16 @@ bool CheckPairFile(const std::filesystem::path& folder, std::string_view base, s
         problems.push_back(name + ": more pairs than the file holds");
         return false;
     }
+    const std::uint64_t checksumsOffset = PairU64(bytes.data() + kPairKeyChecksumsField);
+    if (version == kPairFileVersion && (!PairKeyChecksumsFit(checksumsOffset, pairs, bytes.size()) ||
+                                        bytes.size() - checksumsOffset != 8 * std::uint64_t{kCharacterSlots})) {
+        problems.push_back(name + ": the key checksum table does not end the file (its offset in the header is "
+                                  "damaged)");
+        return false;
+    }
+    if (version == kPairFileVersionWithoutKeyChecksums)
+        notes.push_back(name + ": version 1, without key checksums: phrases searched with variants do not use it "
+                               "(a new build writes version 2)");
     const std::uint8_t* first = bytes.data() + kPairHeaderSize;
     const std::uint8_t* entries = bytes.data() + entriesOffset;
     const auto keys = static_cast<std::uint32_t>(kCharacterSlots);
@@ -118,6 +131,15 @@ bool CheckPairFile(const std::filesystem::path& folder, std::string_view base, s
         if (low > high || high > pairs) {
             problems.push_back(name + ": first table entry " + std::to_string(a) + " out of order");
             return false;
+        }
+        if (version == kPairFileVersion && problems.size() < before + 20) {
+            PairKeyChecksum checksum(a, low);
+            checksum.Add(bytes.subspan(entriesOffset + std::uint64_t{low} * kPairEntrySize,
+                                       std::uint64_t{high - low} * kPairEntrySize));
+            if (checksum.Finish(high) != PairU64(bytes.data() + checksumsOffset + 8 * std::uint64_t{a}))
+                problems.push_back(name + ": key checksum of first key " + std::to_string(a) +
+                                   " does not match (its entries, its first table entries or the checksum "
+                                   "table are damaged)");
         }
         for (std::uint32_t e = low; e < high && problems.size() < before + 20; ++e) {
             const std::uint8_t* entry = entries + std::uint64_t{e} * kPairEntrySize;

@@ -1,6 +1,7 @@
 #include "engine/pair_scan.h"
 
 #include "engine/lists_in_block.h"
+#include "engine/variant_table.h"
 #include "textstore/code_converter.h"
 
 #include <algorithm>
@@ -129,33 +130,136 @@ bool CountList(ListInBlock list, std::uint32_t& count)
     return true;
 }
 
-} // namespace
+// The pair streams that one covering pair of a phrase searched with variants
+// stands for: every pair (a, b) of a character a whose key is the first
+// cursor's and a character b whose key is the second's. Read together page
+// by page as one stream: on a page where several stand, their lists are
+// merged (two pairs cannot start at the same position, which holds one
+// character) and written out again in the lists' own number format, so the
+// phrase search reads them as it reads one pair's list.
+class PairUnion {
+public:
+    void Add(const PairStream& stream) { m_parts.emplace_back(stream); }
+    bool Empty() const { return m_parts.empty(); }
 
-bool ScanPhraseByPairs(const TermPlan& plan, const PairIndex& pairs, std::vector<std::uint32_t>& pages,
-                       std::vector<std::uint32_t>& counts)
-{
-    const std::size_t n = plan.cursors.size();
-    if (!pairs.IsOpen() || n < 2 || plan.segments.size() != 1 || plan.termPositions != n)
-        return false;
-    for (const TermCursorPlan& cursor : plan.cursors)
-        if (cursor.key >= static_cast<std::uint32_t>(kCharacterSlots))
-            return false;
-    // Pairs at term positions 0, 2, 4, ... and the last one for an odd length.
-    std::vector<std::size_t> starts;
-    for (std::size_t i = 0; i + 1 < n; i += 2)
-        starts.push_back(i);
-    if (n % 2 == 1)
-        starts.push_back(n - 2);
-    std::vector<PairCursor> cursors;
-    std::vector<std::uint32_t> bases;
-    for (std::size_t i : starts) {
-        PairStream stream;
-        if (!pairs.Find(plan.cursors[i].key, plan.cursors[i + 1].key, stream))
-            return false;
-        cursors.emplace_back(stream);
-        bases.push_back(static_cast<std::uint32_t>(n - 1 - i));
+    bool Next()
+    {
+        for (PairCursor& part : m_parts)
+            if (!part.Next())
+                return false;
+        Settle();
+        return true;
     }
-    // The rarest pair first: it sets the pages the others leap to.
+    bool AdvanceTo(std::uint32_t target)
+    {
+        for (PairCursor& part : m_parts)
+            if (!part.Finished() && !part.AdvanceTo(target))
+                return false;
+        Settle();
+        return true;
+    }
+    bool Finished() const { return m_bFinished; }
+    std::uint32_t Page() const { return m_nPage; }
+    std::uint64_t Records() const
+    {
+        std::uint64_t records = 0;
+        for (const PairCursor& part : m_parts)
+            records += part.Records();
+        return records;
+    }
+
+    // The page's list; false when a list standing there is damaged or the
+    // merged list cannot be written in the number format.
+    bool List(ListInBlock& list)
+    {
+        std::size_t standing = 0;
+        for (const PairCursor& part : m_parts) {
+            if (!part.Finished() && part.Page() == m_nPage) {
+                list = part.List();
+                ++standing;
+            }
+        }
+        if (standing == 1)
+            return true;
+        m_positions.clear();
+        for (const PairCursor& part : m_parts) {
+            if (part.Finished() || part.Page() != m_nPage)
+                continue;
+            ListInBlock each = part.List();
+            std::uint32_t position = 0;
+            for (bool first = true; each.HasMore(); first = false) {
+                std::uint32_t value = 0;
+                if (!each.Read(value) || (!first && value == 0) || position > UINT32_MAX - value)
+                    return false;
+                position += value;
+                m_positions.push_back(position);
+            }
+        }
+        std::sort(m_positions.begin(), m_positions.end());
+        m_bytes.clear();
+        std::uint32_t previous = 0;
+        for (std::size_t i = 0; i < m_positions.size(); ++i) {
+            if (i > 0 && m_positions[i] == previous)
+                return false; // two pairs at one position: not a sound folder
+            const std::uint32_t value = m_positions[i] - previous;
+            previous = m_positions[i];
+            if (value < 0x80) {
+                m_bytes.push_back(static_cast<std::uint8_t>(value));
+            } else if (value < 0x4000) {
+                m_bytes.push_back(static_cast<std::uint8_t>(0x80 | value >> 8));
+                m_bytes.push_back(static_cast<std::uint8_t>(value));
+            } else if (value < 0x400000) {
+                m_bytes.push_back(static_cast<std::uint8_t>(0xC0 | value >> 16));
+                m_bytes.push_back(static_cast<std::uint8_t>(value >> 8));
+                m_bytes.push_back(static_cast<std::uint8_t>(value));
+            } else {
+                return false;
+            }
+        }
+        list = {m_bytes.data(), m_bytes.data() + m_bytes.size()};
+        return true;
+    }
+
+private:
+    // The union stands on the earliest page any part stands on.
+    void Settle()
+    {
+        m_bFinished = true;
+        m_nPage = UINT32_MAX;
+        for (const PairCursor& part : m_parts) {
+            if (part.Finished())
+                continue;
+            m_bFinished = false;
+            m_nPage = std::min(m_nPage, part.Page());
+        }
+    }
+
+    std::vector<PairCursor> m_parts;
+    std::uint32_t m_nPage = 0;
+    bool m_bFinished = true;
+    std::vector<std::uint32_t> m_positions;
+    std::vector<std::uint8_t> m_bytes;
+};
+
+bool ListOf(PairCursor& cursor, ListInBlock& list)
+{
+    list = cursor.List();
+    return true;
+}
+
+bool ListOf(PairUnion& cursor, ListInBlock& list)
+{
+    return cursor.List(list);
+}
+
+// Aligns the covering pairs' cursors page by page, the rarest leading, and
+// counts the phrase's places where all stand. bases[i] is the number of term
+// positions after cursor i's pair. False when a stream turns out damaged
+// (pages and counts then as they were).
+template <class Cursor>
+bool ScanCovering(std::vector<Cursor>& cursors, const std::vector<std::uint32_t>& bases,
+                  std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts)
+{
     std::vector<std::size_t> order(cursors.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = i;
@@ -171,14 +275,14 @@ bool ScanPhraseByPairs(const TermPlan& plan, const PairIndex& pairs, std::vector
     };
     std::vector<ListInBlock> lists(cursors.size());
     std::vector<std::uint32_t> aligned(cursors.size());
-    for (PairCursor& cursor : cursors)
+    for (Cursor& cursor : cursors)
         if (!cursor.Next())
             return fail();
     std::uint32_t target = 0;
     for (;;) {
         bool same = true;
         for (std::size_t i : order) {
-            PairCursor& cursor = cursors[i];
+            Cursor& cursor = cursors[i];
             if (!cursor.AdvanceTo(target))
                 return fail();
             if (cursor.Finished())
@@ -190,13 +294,14 @@ bool ScanPhraseByPairs(const TermPlan& plan, const PairIndex& pairs, std::vector
         }
         if (!same)
             continue;
+        for (std::size_t i = 0; i < cursors.size(); ++i)
+            if (!ListOf(cursors[i], lists[i]))
+                return fail();
         std::uint32_t places = 0;
         if (cursors.size() == 1) {
-            if (!CountList(cursors[0].List(), places))
+            if (!CountList(lists[0], places))
                 return fail();
         } else {
-            for (std::size_t i = 0; i < cursors.size(); ++i)
-                lists[i] = cursors[i].List();
             const InBlockResult result = SearchPhraseInBlock(lists, bases, aligned);
             if (result.damaged)
                 return fail();
@@ -211,6 +316,101 @@ bool ScanPhraseByPairs(const TermPlan& plan, const PairIndex& pairs, std::vector
         target += 1;
     }
     return true;
+}
+
+// The character keys a cursor's key stands for: itself for a character, the
+// members whose first group it is for a variant group's key. Empty when a
+// group key names no group or a member has no key.
+std::vector<std::uint32_t> MembersOfKey(std::uint32_t key, const VariantTable& variants)
+{
+    if (key < static_cast<std::uint32_t>(kCharacterSlots))
+        return {key};
+    std::vector<std::uint32_t> members;
+    const VariantGroups& groups = variants.Groups();
+    if (key < kFirstVariantKey || key - kFirstVariantKey >= groups.size())
+        return members;
+    for (const std::uint32_t codePoint : groups[key - kFirstVariantKey]) {
+        std::uint32_t first = 0;
+        const std::int32_t slot = CodePointToSlot(codePoint);
+        if (slot < 0 || !variants.FindKey(codePoint, first) || first != key)
+            continue; // no key of its own, or counted with an earlier group
+        if (std::find(members.begin(), members.end(), static_cast<std::uint32_t>(slot)) == members.end())
+            members.push_back(static_cast<std::uint32_t>(slot));
+    }
+    return members;
+}
+
+} // namespace
+
+bool ScanPhraseByPairs(const TermPlan& plan, const PairIndex& pairs, const VariantTable& variants,
+                       std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts)
+{
+    const std::size_t n = plan.cursors.size();
+    if (!pairs.IsOpen() || n < 2 || plan.segments.size() != 1 || plan.termPositions != n)
+        return false;
+    bool grouped = false;
+    for (const TermCursorPlan& cursor : plan.cursors)
+        grouped = grouped || cursor.key >= static_cast<std::uint32_t>(kCharacterSlots);
+    // Pairs at term positions 0, 2, 4, ... and the last one for an odd length.
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i + 1 < n; i += 2)
+        starts.push_back(i);
+    if (n % 2 == 1)
+        starts.push_back(n - 2);
+    std::vector<std::uint32_t> bases;
+    for (std::size_t i : starts)
+        bases.push_back(static_cast<std::uint32_t>(n - 1 - i));
+    if (!grouped) {
+        std::vector<PairCursor> cursors;
+        for (std::size_t i : starts) {
+            PairStream stream;
+            if (!pairs.Find(plan.cursors[i].key, plan.cursors[i + 1].key, stream))
+                return false;
+            cursors.emplace_back(stream);
+        }
+        return ScanCovering(cursors, bases, pages, counts);
+    }
+    // With variant groups, each covering pair stands for the pairs of its
+    // groups' members. A pair the file does not list never occurs, once the
+    // list of its first key is known sound (its key checksum holds, checked
+    // once for the term); a file without key checksums, a list that fails
+    // its checksum or a damaged stream leaves the term to the posting
+    // streams.
+    if (!pairs.HasKeyChecksums())
+        return false;
+    constexpr std::size_t kMostPairsPerCover = 256;
+    std::vector<std::uint32_t> soundKeys;
+    const auto absenceHolds = [&](std::uint32_t a) {
+        if (std::find(soundKeys.begin(), soundKeys.end(), a) != soundKeys.end())
+            return true;
+        if (!pairs.KeyListIsSound(a))
+            return false;
+        soundKeys.push_back(a);
+        return true;
+    };
+    std::vector<PairUnion> cursors(starts.size());
+    bool none = false;
+    for (std::size_t c = 0; c < starts.size(); ++c) {
+        const std::vector<std::uint32_t> first = MembersOfKey(plan.cursors[starts[c]].key, variants);
+        const std::vector<std::uint32_t> second = MembersOfKey(plan.cursors[starts[c] + 1].key, variants);
+        if (first.empty() || second.empty() || first.size() * second.size() > kMostPairsPerCover)
+            return false;
+        for (const std::uint32_t a : first) {
+            for (const std::uint32_t b : second) {
+                PairStream stream;
+                const PairIndex::PairLookup found = pairs.Lookup(a, b, stream);
+                if (found == PairIndex::PairLookup::Damaged ||
+                    (found == PairIndex::PairLookup::Absent && !absenceHolds(a)))
+                    return false;
+                if (found == PairIndex::PairLookup::Found)
+                    cursors[c].Add(stream);
+            }
+        }
+        none = none || cursors[c].Empty();
+    }
+    if (none)
+        return true; // a covering pair that never occurs: the phrase does not either
+    return ScanCovering(cursors, bases, pages, counts);
 }
 
 } // namespace vesk

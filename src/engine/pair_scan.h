@@ -20,11 +20,15 @@
 namespace vesk {
 
 // True when the pair index answered the planned term: pages and counts then
-// hold its pages (ascending) and counts. False, with pages and counts as
-// they were, when the term is not a phrase of character keys, a pair is not
-// listed, or a pair's stream turns out damaged: the caller then searches
+// hold its pages (ascending) and counts. A phrase searched with variants
+// stands for the pairs of its groups' members (variants gives the groups);
+// that needs a file with key checksums, since an unlisted member pair then
+// counts as never occurring. False, with pages and counts as they were,
+// when the term is not a phrase, a pair of character keys is not listed
+// (without variants), a list or stream turns out damaged, or a phrase with
+// variants meets a file without key checksums: the caller then searches
 // the posting streams.
-bool ScanPhraseByPairs(const TermPlan& plan, const PairIndex& pairs, std::vector<std::uint32_t>& pages,
-                       std::vector<std::uint32_t>& counts);
+bool ScanPhraseByPairs(const TermPlan& plan, const PairIndex& pairs, const VariantTable& variants,
+                       std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts);
 
 } // namespace vesk

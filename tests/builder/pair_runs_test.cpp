@@ -8,6 +8,7 @@
 #include "builder/spill_folder.h"
 #include "engine/pair_index.h"
 #include "support/data_folder.h"
+#include "textstore/code_converter.h"
 
 #include <gtest/gtest.h>
 
@@ -86,9 +87,11 @@ TEST(PairRuns, ADamagedRunStopsThePairFileWithAnError)
         const bool written = build::WritePairFile("0123456789abcdef", runs, folder, 1 << 20, file, error);
         if (std::string_view(c.what) == "intact") {
             EXPECT_TRUE(written) << error;
-            // Three streams: (7, 8) of three records, the others of one.
+            // Three streams: (7, 8) of three records, the others of one;
+            // then the key checksums.
             EXPECT_EQ(fs::file_size(dir / "x.pairs.partial"),
-                      PairEntriesOffset() + 3 * kPairEntrySize + 3 * 8 + 5 * 4);
+                      PairKeyChecksumsOffset(PairEntriesOffset() + 3 * kPairEntrySize + 3 * 8 + 5 * 4) +
+                          8 * std::uint64_t{kCharacterSlots});
         } else {
             EXPECT_FALSE(written);
             EXPECT_TRUE(error.find("sorted run") != std::string::npos) << error;

@@ -3,8 +3,10 @@
 // of another build, or one damaged anywhere, must leave every answer as the
 // posting streams give it.
 #include "engine/pair_index.h"
+#include "engine/pair_scan.h"
 #include "support/data_folder.h"
 #include "support/search_helpers.h"
+#include "textstore/code_converter.h"
 
 #include <gtest/gtest.h>
 
@@ -68,12 +70,69 @@ void Overwrite(const fs::path& file, std::uint64_t offset, std::string_view byte
     f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::uint64_t ReadU64(const fs::path& file, std::uint64_t offset)
+{
+    std::uint64_t value = 0;
+    std::ifstream in(file, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(offset));
+    in.read(reinterpret_cast<char*>(&value), 8);
+    return value;
+}
+
+std::uint32_t ReadU32(const fs::path& file, std::uint64_t offset)
+{
+    return static_cast<std::uint32_t>(ReadU64(file, offset));
+}
+
+void OverwriteU32(const fs::path& file, std::uint64_t offset, std::uint32_t value)
+{
+    Overwrite(file, offset, std::string_view(reinterpret_cast<const char*>(&value), 4));
+}
+
+std::uint32_t Slot(char16_t c)
+{
+    return static_cast<std::uint32_t>(CodePointToSlot(c));
+}
+
+// Where in a pair file the first table holds first[a], and where the entry
+// of the pair (a, b) stands (0 when the file does not list it).
+std::uint64_t FirstOffset(std::uint32_t a)
+{
+    return kPairHeaderSize + 4 * std::uint64_t{a};
+}
+
+std::uint64_t EntryOffset(const fs::path& file, std::uint32_t a, std::uint32_t b)
+{
+    for (std::uint32_t e = ReadU32(file, FirstOffset(a)); e < ReadU32(file, FirstOffset(a + 1)); ++e)
+        if (ReadU32(file, PairEntriesOffset() + e * kPairEntrySize) == b)
+            return PairEntriesOffset() + e * kPairEntrySize;
+    return 0;
+}
+
+// True when the pair index of the whole-text layer answers term by itself
+// (the search would not read the posting streams).
+bool AnsweredByPairs(const fs::path& folder, std::u16string_view term, bool useVariants)
+{
+    CIndex index;
+    if (index.Open(folder, "Index", kIndexWhole) != 1 || !index.LoadVariants(folder))
+        return false;
+    TermPlan plan;
+    if (PlanTerm(term, useVariants, index.Variants(), index.FirstBlocks(), plan) != TermPlanStatus::Ready)
+        return false;
+    std::vector<std::uint32_t> pages, counts;
+    return ScanPhraseByPairs(plan, index.Pairs(), index.Variants(), pages, counts);
+}
+
 class PairIndexTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
         std::mt19937 random(11);
         test::CorpusBuilder builder;
+        // Variant groups: 丙 with 戊, and 乙 with 己 (and 丙 again, which
+        // stays with its first group), so that phrases searched with
+        // variants stand for several pairs each.
+        builder.Variants("4E19,620A\n4E59,5DF1,4E19\n");
         builder.Category("類").Work("書");
         for (int v = 0; v < 2; ++v) {
             std::vector<std::string> cells;
@@ -97,7 +156,7 @@ protected:
     // Searches every keyword in every layer with the step-by-step scan and
     // the fast one; the arrays must be the same. Returns how many searches
     // of the fast index had its pair index open.
-    static int Compare(const fs::path& folder)
+    static int Compare(const fs::path& folder, bool allWithVariants = false)
     {
         test::ReportCapture quiet;
         int withPairs = 0;
@@ -110,7 +169,7 @@ protected:
             }
             withPairs += fast.Pairs().IsOpen() ? 1 : 0;
             for (std::size_t i = 0; i < s_keywords.size(); ++i) {
-                const bool useOr = i % 6 == 5, useVariants = i % 7 == 6;
+                const bool useOr = i % 6 == 5, useVariants = allWithVariants || i % 7 == 6;
                 SCOPED_TRACE("layer " + std::to_string(type) + ", keyword " + std::to_string(i));
                 EXPECT_EQ(test::Search(fast, s_keywords[i], useOr, useVariants),
                           test::Search(stepByStep, s_keywords[i], useOr, useVariants));
@@ -132,6 +191,31 @@ TEST_F(PairIndexTest, PhrasesFromPairsMatchTheStepByStepScan)
     CIndex index;
     ASSERT_EQ(index.Open(s_dir->path(), "Index", kIndexWhole), 1);
     EXPECT_FALSE(test::Search(index, u"甲乙丙").empty());
+}
+
+TEST_F(PairIndexTest, PhrasesWithVariantsFromPairsMatchTheStepByStepScan)
+{
+    EXPECT_EQ(Compare(s_dir->path(), true), 3);
+    // 乙丙 stands for 乙丙 乙戊 己丙 己戊, some of which never occur; 甲戊
+    // for 甲丙 and 甲戊.
+    EXPECT_TRUE(AnsweredByPairs(s_dir->path(), u"乙丙", true));
+    EXPECT_TRUE(AnsweredByPairs(s_dir->path(), u"甲戊", true));
+    EXPECT_TRUE(AnsweredByPairs(s_dir->path(), u"己甲乙", true));
+}
+
+// A file without key checksums (as builds wrote before them) still answers
+// plain phrases, but cannot vouch that an unlisted pair never occurs, so
+// phrases with variants take the posting streams.
+TEST_F(PairIndexTest, FilesWithoutKeyChecksumsServePlainPhrasesOnly)
+{
+    test::TempDir copy;
+    CopyFolder(s_dir->path(), copy.path());
+    const fs::path file = copy / "Index-idx.pairs";
+    OverwriteU32(file, 8, kPairFileVersionWithoutKeyChecksums);
+    Overwrite(file, kPairKeyChecksumsField, std::string(8, '\0'));
+    EXPECT_TRUE(AnsweredByPairs(copy.path(), u"乙丙", false));
+    EXPECT_FALSE(AnsweredByPairs(copy.path(), u"乙丙", true));
+    EXPECT_EQ(Compare(copy.path(), true), 3);
 }
 
 TEST_F(PairIndexTest, FilesOfAnotherBuildAreIgnored)
@@ -192,9 +276,12 @@ TEST_F(PairIndexTest, DamagedPairFilesLeaveTheAnswersAsTheyWere)
         const char* name;
         std::uint64_t begin, end;
     };
+    const std::uint64_t checksums = ReadU64(original, kPairKeyChecksumsField);
+    ASSERT_EQ(checksums + 8 * std::uint64_t{kCharacterSlots}, size);
     const Part parts[] = {{"first table", kPairHeaderSize, entries},
                           {"entries", entries, streams},
-                          {"streams", streams, size}};
+                          {"streams", streams, checksums},
+                          {"key checksums", checksums, size}};
     for (const Part& part : parts) {
         for (int copyNumber = 0; copyNumber < 3; ++copyNumber) {
             SCOPED_TRACE(std::string(part.name) + " " + std::to_string(copyNumber));
@@ -205,6 +292,45 @@ TEST_F(PairIndexTest, DamagedPairFilesLeaveTheAnswersAsTheyWere)
                           std::string(1, static_cast<char>(random())));
             EXPECT_EQ(Compare(copy.path()), 3);
         }
+    }
+}
+
+// Damage aimed at the lists that 乙丙 with variants consults (it stands for
+// 乙丙 乙戊 己丙 己戊, and 己戊 never occurs): the first cases make the listed
+// pair 乙丙 look unlisted, the others leave 己's list without a checksum to
+// vouch that 己戊 is truly unlisted. The phrase then takes the posting
+// streams, and every answer stays.
+TEST_F(PairIndexTest, DamagedKeyListsAreNotTakenForAbsentPairs)
+{
+    const fs::path original = *s_dir / "Index-idx.pairs";
+    const std::uint32_t yi = Slot(u'乙'), bing = Slot(u'丙'), ji = Slot(u'己');
+    const std::uint64_t entry = EntryOffset(original, yi, bing);
+    ASSERT_NE(entry, 0u);
+    ASSERT_EQ(EntryOffset(original, ji, Slot(u'戊')), 0u);
+    const auto index = static_cast<std::uint32_t>((entry - PairEntriesOffset()) / kPairEntrySize);
+    const std::uint64_t checksums = ReadU64(original, kPairKeyChecksumsField);
+    struct Case {
+        const char* what;
+        std::uint64_t offset;
+        std::uint32_t value;
+    };
+    const Case cases[] = {
+        {"the second key of the entry 乙丙", entry, bing ^ 0x100},
+        {"first[乙] just past the entry 乙丙", FirstOffset(yi), index + 1},
+        {"first[乙 + 1] at the entry 乙丙", FirstOffset(yi + 1), index},
+        {"the key checksum of 己", checksums + 8 * std::uint64_t{ji}, ReadU32(original, checksums + 8 * ji) ^ 1},
+        {"the table's offset in the header, one key early", kPairKeyChecksumsField,
+         static_cast<std::uint32_t>(checksums - 8)},
+        {"the table's offset in the header, beyond the file", kPairKeyChecksumsField,
+         static_cast<std::uint32_t>(checksums + 8)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir copy;
+        CopyFolder(s_dir->path(), copy.path());
+        OverwriteU32(copy / "Index-idx.pairs", c.offset, c.value);
+        EXPECT_FALSE(AnsweredByPairs(copy.path(), u"乙丙", true));
+        EXPECT_EQ(Compare(copy.path(), true), 3);
     }
 }
 

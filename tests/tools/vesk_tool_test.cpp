@@ -362,8 +362,10 @@ TEST_F(VeskTool, CheckCrossChecksTheTables)
 namespace vesk {
 namespace {
 
-// The pair files: a damaged one is damage; one of another build (here: a
-// folder without its generation marker) is ignored and no damage.
+// The pair files: a damaged one is damage (here the key checksum table at
+// its end); one of another build (here: a folder without its generation
+// marker) is ignored and no damage, and so is one of version 1, which has
+// no key checksums to check.
 TEST_F(VeskTool, CheckValidatesPairFiles)
 {
     test::TempDir marked;
@@ -395,7 +397,15 @@ TEST_F(VeskTool, CheckValidatesPairFiles)
         }
         const RunResult result = RunTool(damaged.path(), {"check"});
         EXPECT_EQ(result.code, 1);
-        EXPECT_NE(result.out.find(file), std::string::npos) << result.out;
+        EXPECT_NE(result.out.find(std::string(file) + ": key checksum of first key"), std::string::npos)
+            << result.out;
+        // The same file as version 1 (its key checksums no longer read).
+        {
+            std::fstream f(pairs, std::ios::in | std::ios::out | std::ios::binary);
+            f.seekp(8);
+            f.write("\x01\0\0\0", 4);
+        }
+        EXPECT_EQ(RunTool(damaged.path(), {"check"}).code, 0);
     }
 }
 

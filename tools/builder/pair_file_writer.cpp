@@ -106,6 +106,11 @@ bool WritePairFile(const std::string& generationId, std::vector<PairRun> runs, S
     const std::size_t keys = static_cast<std::size_t>(kCharacterSlots) + 1;
     std::vector<std::uint32_t> first(keys, 0); // entries of the keys below
     std::size_t firstSet = 0;                   // first[0 .. firstSet) are known
+    // The key checksums, each taken over its key's entries as they are
+    // written: keys below checksumKey are done, checksumKey's is underway.
+    std::vector<std::uint64_t> keyChecksums(keys - 1, 0);
+    std::uint32_t checksumKey = 0;
+    PairKeyChecksum keyChecksum(0, 0);
 
     PairRunMerge merge;
     if (!merge.Open(runs, bufferBytes, true, error))
@@ -113,6 +118,13 @@ bool WritePairFile(const std::string& generationId, std::vector<PairRun> runs, S
     std::vector<std::uint8_t> records;
     std::vector<std::uint32_t> marks; // page, offset of every kPairMarkStride-th record after the first
     std::uint64_t pair = 0, entry = 0, offset = streamsOffset;
+    // Ends the lists of the keys below key at the present entry.
+    const auto finishKeysBelow = [&](std::uint32_t key) {
+        for (; checksumKey < key; ++checksumKey) {
+            keyChecksums[checksumKey] = keyChecksum.Finish(entry);
+            keyChecksum = PairKeyChecksum(checksumKey + 1, entry);
+        }
+    };
     while (merge.Next(pair, error)) {
         const auto keyA = static_cast<std::uint32_t>(pair >> 32);
         const auto keyB = static_cast<std::uint32_t>(pair);
@@ -164,6 +176,8 @@ bool WritePairFile(const std::string& generationId, std::vector<PairRun> runs, S
         PutU64(e + 8, offset);
         PutU64(e + 16, checksum);
         entries.pending().insert(entries.pending().end(), e, e + kPairEntrySize);
+        finishKeysBelow(keyA);
+        keyChecksum.Add(e);
         for (; firstSet <= keyA; ++firstSet)
             first[firstSet] = static_cast<std::uint32_t>(entry);
         offset += length;
@@ -179,7 +193,13 @@ bool WritePairFile(const std::string& generationId, std::vector<PairRun> runs, S
     }
     for (; firstSet < keys; ++firstSet)
         first[firstSet] = static_cast<std::uint32_t>(entry);
+    finishKeysBelow(static_cast<std::uint32_t>(keys - 1));
     if (!streams.Flush(error) || !entries.Flush(error))
+        return false;
+    const std::uint64_t checksumsOffset = PairKeyChecksumsOffset(offset);
+    std::vector<std::uint8_t> tail(checksumsOffset - offset + keyChecksums.size() * 8, 0);
+    std::memcpy(tail.data() + (checksumsOffset - offset), keyChecksums.data(), keyChecksums.size() * 8);
+    if (!file.WriteAt(offset, tail, error))
         return false;
 
     std::vector<std::uint8_t> head(entriesOffset, 0);
@@ -187,6 +207,7 @@ bool WritePairFile(const std::string& generationId, std::vector<PairRun> runs, S
     PutU32(head.data() + 8, kPairFileVersion);
     PutU32(head.data() + 12, kPairMarkStride);
     std::memcpy(head.data() + kPairIdOffset, generationId.data(), kPairIdSize);
+    PutU64(head.data() + kPairKeyChecksumsField, checksumsOffset);
     PutU64(head.data() + 48, pairCount);
     std::memcpy(head.data() + kPairHeaderSize, first.data(), keys * 4);
     if (!file.WriteAt(0, head, error))

@@ -3,8 +3,9 @@
 // layout) from its sorted runs (builder/pair_runs.h) in one merge: the
 // directories are read first for the number of pairs, which fixes where the
 // streams begin; then pair by pair, each run's section in turn, every stream
-// is encoded (its marks, its records) and written with its entry, and the
-// header and the table of first keys come last.
+// is encoded (its marks, its records) and written with its entry (each
+// first key's checksum taken as its entries go by); the key checksums after
+// the streams, the header and the table of first keys come last.
 #include "builder/output_file.h"
 #include "builder/pair_runs.h"
 #include "builder/spill_folder.h"

@@ -8,6 +8,8 @@
 #include "engine/term_search.h"
 
 #include <algorithm>
+#include <exception>
+#include <thread>
 
 namespace vesk {
 namespace {
@@ -76,6 +78,14 @@ class TermScan {
 public:
     TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod method);
 
+    // Limits the scan to the pages from start (its cursors first walk there)
+    // and before stop.
+    void LimitPages(std::uint32_t start, std::uint32_t stop)
+    {
+        m_nStartPage = start;
+        m_nStopPage = stop;
+    }
+
     bool Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault);
 
 private:
@@ -107,6 +117,8 @@ private:
     bool m_bSharedKeys = false; // two cursors stand on one key's stream
     bool m_bGap = false; // the gap flag: kept from pass to pass, clear at the start of the term
     std::uint32_t m_nLastPage = UINT32_MAX; // no page after the earliest of the keys' last pages is found
+    std::uint32_t m_nStartPage = 0;
+    std::uint32_t m_nStopPage = UINT32_MAX;
 };
 
 TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod method)
@@ -121,7 +133,7 @@ TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod
         m_nLastPage = std::min(m_nLastPage, cursor.lastPage);
         cursor.termPosition = planned.termPosition;
         cursor.key = planned.key;
-        if (method == ScanMethod::Fast && tables.skipTables != nullptr && plan.cursors.size() > 1)
+        if (method != ScanMethod::StepByStep && tables.skipTables != nullptr && plan.cursors.size() > 1)
             cursor.skips = &tables.skipTables->Find(planned.key);
         cursor.source = m_cursors.size();
         for (std::size_t i = 0; i < m_cursors.size(); ++i) {
@@ -138,7 +150,7 @@ TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod
     for (const TermCursor& cursor : m_cursors)
         m_bases.push_back(plan.termPositions - cursor.termPosition - 1);
     m_bGapPair = plan.segments.size() == 2 && m_cursors.size() == 2;
-    m_bInBlockKind = method == ScanMethod::Fast && (plan.segments.size() == 1 || m_bGapPair);
+    m_bInBlockKind = method != ScanMethod::StepByStep && (plan.segments.size() == 1 || m_bGapPair);
 }
 
 bool TermScan::Fault(const TermCursor& cursor, ScanFault& fault) const
@@ -175,13 +187,22 @@ inline void MakeRoomForPages(std::vector<std::uint32_t>& pages, std::vector<std:
 
 bool TermScan::Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault)
 {
-    if (m_cursors.size() == 1 && m_method == ScanMethod::Fast)
+    if (m_cursors.size() == 1 && m_method != ScanMethod::StepByStep)
         return RunOneCursor(pages, counts, fault);
     for (TermCursor& cursor : m_cursors) {
         if (!cursor.posting.ReadPageHeader())
             return Fault(cursor, fault);
         if (cursor.skips != nullptr)
             cursor.skips->Extend(0, cursor.posting.Mark());
+    }
+    if (m_nStartPage > 0) {
+        for (TermCursor& cursor : m_cursors) {
+            const Advance advance = AdvanceTo(cursor, m_nStartPage);
+            if (advance == Advance::Finished)
+                return true;
+            if (advance == Advance::Damaged)
+                return Fault(cursor, fault);
+        }
     }
     for (;;) {
         // Align the cursors on the largest page among them.
@@ -194,6 +215,8 @@ bool TermScan::Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>
                 target = std::max(target, page);
             }
         }
+        if (target >= m_nStopPage)
+            return true;
         if (same) {
             MakeRoomForPages(pages, counts, target, m_nLastPage);
             if (SearchPage(target, pages, counts) == PageEnd::Damaged)
@@ -309,7 +332,7 @@ PageEnd TermScan::SearchPage(std::uint32_t page, std::vector<std::uint32_t>& pag
     // their blocks when they lie inside them. Otherwise a term with "*" or
     // with a key twice decodes its lists once, and a phrase over distinct
     // keys reads the streams as it goes.
-    if (m_method == ScanMethod::Fast) {
+    if (m_method != ScanMethod::StepByStep) {
         PageEnd end = PageEnd::UsedUp;
         if (SearchInBlock(page, pages, counts, end))
             return end;
@@ -435,6 +458,96 @@ PageEnd TermScan::CountDecodedPlaces(std::uint32_t page, std::vector<std::uint32
     return PageEnd::UsedUp;
 }
 
+// A term can be scanned in two halves when each page's search depends on
+// that page alone: a phrase (one segment) or a pair with "*" between. Other
+// terms with "*" carry the gap flag from page to page.
+bool CanSplit(const TermPlan& plan)
+{
+    return plan.cursors.size() >= 2 &&
+           (plan.segments.size() == 1 || (plan.segments.size() == 2 && plan.cursors.size() == 2));
+}
+
+// Whether every cursor's stream runs over at least kSplitBlocks blocks: then
+// even the rarest key has so many records that a second thread pays for its
+// start (tens of microseconds) many times over.
+constexpr std::uint32_t kSplitBlocks = 32;
+
+bool AllStreamsLarge(const TermPlan& plan, const PostingTables& tables)
+{
+    const std::uint64_t dataBlocks = (tables.data.size() + kPostingBlockSize - 1) / kPostingBlockSize;
+    for (const TermCursorPlan& cursor : plan.cursors) {
+        std::int64_t block = tables.firstBlocks[cursor.key];
+        std::uint32_t blocks = 0;
+        // The link after a stream's last block leaves the data; a damaged
+        // chain ends the count where it leaves the data or the link table.
+        while (blocks < kSplitBlocks && block >= 0 && static_cast<std::uint64_t>(block) < dataBlocks &&
+               static_cast<std::uint64_t>(block) < tables.links.size()) {
+            ++blocks;
+            block = tables.links[static_cast<std::size_t>(block)];
+        }
+        if (blocks < kSplitBlocks)
+            return false;
+    }
+    return true;
+}
+
+// The scan in two halves: this thread scans the pages before the split page
+// with the index's skip tables, as the scan on one thread would; a second
+// thread walks its own cursors to the split page, without the skip tables
+// (which only this thread extends), and scans the pages from there. The
+// first half's reads are the first reads of the scan on one thread, so its
+// damage is the damage that scan meets; damage met only by the second
+// thread, which walks records that scan may leap over, makes the term scan
+// again on one thread. False when the term was not split.
+bool ScanInTwo(const TermPlan& plan, const PostingTables& tables, std::vector<std::uint32_t>& pages,
+               std::vector<std::uint32_t>& counts, ScanFault& fault, bool& found)
+{
+    std::uint32_t lastPage = UINT32_MAX;
+    for (const TermCursorPlan& cursor : plan.cursors)
+        lastPage = std::min(lastPage, tables.lastPages[cursor.key]);
+    // The first half is a little longer: the second thread first walks to
+    // the split page.
+    const std::uint32_t split = lastPage / 2 + lastPage / 20;
+    if (split == 0 || lastPage == UINT32_MAX)
+        return false;
+    TermScan first(plan, tables, ScanMethod::Fast);
+    first.LimitPages(0, split);
+    PostingTables ownTables = tables;
+    ownTables.skipTables = nullptr;
+    TermScan second(plan, ownTables, ScanMethod::Fast);
+    second.LimitPages(split, UINT32_MAX);
+    std::vector<std::uint32_t> secondPages, secondCounts;
+    ScanFault secondFault;
+    bool secondSound = false;
+    const std::size_t before = pages.size();
+    bool firstSound = false;
+    {
+        std::jthread worker([&] { // joined also if this thread throws
+            try {
+                secondSound = second.Run(secondPages, secondCounts, secondFault);
+            } catch (const std::exception&) {
+                secondSound = false; // scanned again below
+            }
+        });
+        firstSound = first.Run(pages, counts, fault);
+    }
+    if (!firstSound) {
+        found = false;
+        return true;
+    }
+    if (!secondSound) {
+        pages.resize(before);
+        counts.resize(before);
+        TermScan scan(plan, tables, ScanMethod::Fast);
+        found = scan.Run(pages, counts, fault);
+        return true;
+    }
+    pages.insert(pages.end(), secondPages.begin(), secondPages.end());
+    counts.insert(counts.end(), secondCounts.begin(), secondCounts.end());
+    found = true;
+    return true;
+}
+
 } // namespace
 
 bool ScanTerm(const TermPlan& plan, const PostingTables& tables, std::vector<std::uint32_t>& pages,
@@ -442,6 +555,12 @@ bool ScanTerm(const TermPlan& plan, const PostingTables& tables, std::vector<std
 {
     if (plan.cursors.empty() || plan.segments.empty())
         return true;
+    if (method != ScanMethod::StepByStep && CanSplit(plan) &&
+        (method == ScanMethod::FastInTwo || AllStreamsLarge(plan, tables))) {
+        bool sound = false;
+        if (ScanInTwo(plan, tables, pages, counts, fault, sound))
+            return sound;
+    }
     TermScan scan(plan, tables, method);
     return scan.Run(pages, counts, fault);
 }

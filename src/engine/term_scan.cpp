@@ -3,7 +3,9 @@
 #include "engine/page_lists.h"
 #include "engine/page_search.h"
 #include "engine/lists_in_block.h"
+#include "engine/one_key_pair.h"
 #include "engine/posting_cursor.h"
+#include "engine/scan_split.h"
 #include "engine/skip_table.h"
 #include "engine/term_search.h"
 
@@ -78,18 +80,29 @@ class TermScan {
 public:
     TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod method);
 
-    // Limits the scan to the pages from start (its cursors first walk there)
-    // and before stop.
-    void LimitPages(std::uint32_t start, std::uint32_t stop)
+    // Makes this scan the first part of a split scan: it scans the pages
+    // that split gives it.
+    void ScanFirstPart(ScanSplit& split)
     {
-        m_nStartPage = start;
-        m_nStopPage = stop;
+        m_pSplit = &split;
+        m_nClaimed = 0;
+    }
+    // Makes this scan the second part: its cursor lead walks splitBytes of
+    // its stream, the split is fixed there, and the scan goes on from it.
+    void ScanSecondPart(ScanSplit& split, std::size_t lead, std::uint64_t splitBytes)
+    {
+        m_pSplit = &split;
+        m_bSecondPart = true;
+        m_nLeadCursor = lead;
+        m_nSplitBytes = splitBytes;
     }
 
     bool Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault);
 
 private:
     bool RunOneCursor(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault);
+    bool RunOneKeyPair(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault);
+    bool CountOnOneList(std::span<const std::uint8_t> list, std::uint32_t& places);
     enum class Advance { Reached, Finished, Damaged };
     Advance AdvanceTo(TermCursor& cursor, std::uint32_t target);
     bool Leap(TermCursor& cursor, std::uint32_t target);
@@ -115,10 +128,27 @@ private:
     bool m_bInBlockKind = false; // a phrase or a pair with "*" between, searched in block (fast method)
     bool m_bGapPair = false;     // two cursors in two segments
     bool m_bSharedKeys = false; // two cursors stand on one key's stream
+    bool m_bOneKeyPair = false; // a phrase or a pair with "*" between of two cursors on one key (fast method)
+    std::vector<std::uint32_t> m_oneListSums; // the page's list of such a pair, decoded
     bool m_bGap = false; // the gap flag: kept from pass to pass, clear at the start of the term
     std::uint32_t m_nLastPage = UINT32_MAX; // no page after the earliest of the keys' last pages is found
-    std::uint32_t m_nStartPage = 0;
-    std::uint32_t m_nStopPage = UINT32_MAX;
+    // A split scan (scan_split.h): the first part scans the pages below
+    // m_nClaimed without asking; the second starts where the split is fixed.
+    ScanSplit* m_pSplit = nullptr;
+    std::uint64_t m_nClaimed = ScanSplit::kNoSplit;
+    bool m_bSecondPart = false;
+    std::size_t m_nLeadCursor = 0;
+    std::uint64_t m_nSplitBytes = 0;
+
+    bool MayScan(std::uint32_t page)
+    {
+        if (page < m_nClaimed)
+            return true;
+        m_nClaimed = m_pSplit->ClaimFrom(page);
+        return page < m_nClaimed;
+    }
+    enum class Start { Scan, Done, Damaged };
+    Start StartSecondPart(std::size_t& failed);
 };
 
 TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod method)
@@ -151,6 +181,8 @@ TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod
         m_bases.push_back(plan.termPositions - cursor.termPosition - 1);
     m_bGapPair = plan.segments.size() == 2 && m_cursors.size() == 2;
     m_bInBlockKind = method != ScanMethod::StepByStep && (plan.segments.size() == 1 || m_bGapPair);
+    m_bOneKeyPair = m_bInBlockKind && m_cursors.size() == 2 && m_cursors[1].source == 0 &&
+                    (m_bGapPair || m_bases[0] - m_bases[1] <= one_key_pair::kMaxPhraseDistance);
 }
 
 bool TermScan::Fault(const TermCursor& cursor, ScanFault& fault) const
@@ -195,15 +227,16 @@ bool TermScan::Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>
         if (cursor.skips != nullptr)
             cursor.skips->Extend(0, cursor.posting.Mark());
     }
-    if (m_nStartPage > 0) {
-        for (TermCursor& cursor : m_cursors) {
-            const Advance advance = AdvanceTo(cursor, m_nStartPage);
-            if (advance == Advance::Finished)
-                return true;
-            if (advance == Advance::Damaged)
-                return Fault(cursor, fault);
-        }
+    if (m_bSecondPart) {
+        std::size_t failed = 0;
+        const Start start = StartSecondPart(failed);
+        if (start == Start::Done)
+            return true;
+        if (start == Start::Damaged)
+            return Fault(m_cursors[failed], fault);
     }
+    if (m_bOneKeyPair)
+        return RunOneKeyPair(pages, counts, fault);
     for (;;) {
         // Align the cursors on the largest page among them.
         std::uint32_t target = m_cursors[0].posting.Page();
@@ -215,7 +248,7 @@ bool TermScan::Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>
                 target = std::max(target, page);
             }
         }
-        if (target >= m_nStopPage)
+        if (!MayScan(target))
             return true;
         if (same) {
             MakeRoomForPages(pages, counts, target, m_nLastPage);
@@ -264,6 +297,90 @@ bool TermScan::RunOneCursor(std::vector<std::uint32_t>& pages, std::vector<std::
         if (!posting.ReadPageHeader())
             return Fault(cursor, fault);
     }
+}
+
+// Two cursors on one key stand on the same record of the same stream after
+// the same reads, so the first cursor walks for both, as the aligning loop
+// of Run would move each: a page's sound list (one_key_pair.h) is counted
+// once; any other list is searched by the page search with the second
+// cursor set where the first stands. Finds what Run finds, and fails where
+// it fails (the first cursor meets any damage first).
+bool TermScan::RunOneKeyPair(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts,
+                             ScanFault& fault)
+{
+    TermCursor& lead = m_cursors[0];
+    for (;;) {
+        const std::uint32_t page = lead.posting.Page();
+        if (!MayScan(page))
+            return true;
+        MakeRoomForPages(pages, counts, page, m_nLastPage);
+        std::span<const std::uint8_t> list;
+        std::uint32_t places = 0;
+        if (lead.posting.ListBytesInBlock(list) && CountOnOneList(list, places)) {
+            if (places > 0) {
+                pages.push_back(page);
+                counts.push_back(places);
+            }
+        } else {
+            m_cursors[1].posting = lead.posting;
+            if (SearchPage(page, pages, counts) == PageEnd::Damaged)
+                for (const TermCursor& cursor : m_cursors)
+                    if (cursor.posting.Stream().Failed())
+                        return Fault(cursor, fault);
+        }
+        if (page == UINT32_MAX)
+            return true; // no page can follow
+        const Advance advance = AdvanceTo(lead, page + 1);
+        if (advance == Advance::Finished)
+            return true;
+        if (advance == Advance::Damaged)
+            return Fault(lead, fault);
+    }
+}
+
+// The places on a page of a pair on one key from its list; false when the
+// list is not sound (the page search then reads it).
+bool TermScan::CountOnOneList(std::span<const std::uint8_t> list, std::uint32_t& places)
+{
+    std::uint32_t count = 0;
+    if (!one_key_pair::DecodeSound(list.data(), list.data() + list.size(), m_bases[0], m_oneListSums, count))
+        return false;
+    const std::span<const std::uint32_t> sums(m_oneListSums.data(), count);
+    const std::uint32_t distance = m_bases[0] - m_bases[1];
+    places = m_bGapPair ? one_key_pair::CountGapPair(sums, distance) : one_key_pair::CountPhrase(sums, distance);
+    return true;
+}
+
+// The second part of a split scan walks its lead cursor record by record
+// over about m_nSplitBytes of its stream, fixes the split at the page it has
+// reached and moves every cursor there. Should the walk meet the key's last
+// page or damage first, it leaves every page to the first part (Done). Done
+// also when a cursor finishes before the split; Damaged (failed names the
+// cursor) when one meets damage on the way there.
+TermScan::Start TermScan::StartSecondPart(std::size_t& failed)
+{
+    PostingCursor& lead = m_cursors[m_nLeadCursor].posting;
+    std::uint64_t walked = 0;
+    while (walked < m_nSplitBytes) {
+        walked += lead.Remaining() + 3; // a header takes three bytes or so
+        if (lead.Page() == m_cursors[m_nLeadCursor].lastPage || !lead.NextRecord()) {
+            m_pSplit->GiveUp();
+            return Start::Done;
+        }
+    }
+    const std::uint64_t split = m_pSplit->Fix(lead.Page());
+    if (split >= ScanSplit::kNoSplit)
+        return Start::Done;
+    for (std::size_t i = 0; i < m_cursors.size(); ++i) {
+        const Advance advance = AdvanceTo(m_cursors[i], static_cast<std::uint32_t>(split));
+        if (advance == Advance::Finished)
+            return Start::Done;
+        if (advance == Advance::Damaged) {
+            failed = i;
+            return Start::Damaged;
+        }
+    }
+    return Start::Scan;
 }
 
 // Moves cursor on to the first record at or after target; Finished when it
@@ -467,55 +584,64 @@ bool CanSplit(const TermPlan& plan)
            (plan.segments.size() == 1 || (plan.segments.size() == 2 && plan.cursors.size() == 2));
 }
 
-// Whether every cursor's stream runs over at least kSplitBlocks blocks: then
-// even the rarest key has so many records that a second thread pays for its
-// start (tens of microseconds) many times over.
-constexpr std::uint32_t kSplitBlocks = 32;
+// The number of blocks in key's stream, counted up to most: the link after
+// a stream's last block leaves the data, and a damaged chain ends the count
+// where it leaves the data or the link table.
+std::uint64_t StreamBlocks(const PostingTables& tables, std::uint32_t key, std::uint64_t most)
+{
+    const std::uint64_t dataBlocks = (tables.data.size() + kPostingBlockSize - 1) / kPostingBlockSize;
+    std::int64_t block = tables.firstBlocks[key];
+    std::uint64_t blocks = 0;
+    while (blocks < most && block >= 0 && static_cast<std::uint64_t>(block) < dataBlocks &&
+           static_cast<std::uint64_t>(block) < tables.links.size()) {
+        ++blocks;
+        block = tables.links[static_cast<std::size_t>(block)];
+    }
+    return blocks;
+}
+
+// A term is split when every cursor's stream runs over at least
+// kSplitBlocks blocks: then even the rarest key has so many records that a
+// second thread pays for its start (tens of microseconds) many times over.
+constexpr std::uint64_t kSplitBlocks = 32;
 
 bool AllStreamsLarge(const TermPlan& plan, const PostingTables& tables)
 {
-    const std::uint64_t dataBlocks = (tables.data.size() + kPostingBlockSize - 1) / kPostingBlockSize;
-    for (const TermCursorPlan& cursor : plan.cursors) {
-        std::int64_t block = tables.firstBlocks[cursor.key];
-        std::uint32_t blocks = 0;
-        // The link after a stream's last block leaves the data; a damaged
-        // chain ends the count where it leaves the data or the link table.
-        while (blocks < kSplitBlocks && block >= 0 && static_cast<std::uint64_t>(block) < dataBlocks &&
-               static_cast<std::uint64_t>(block) < tables.links.size()) {
-            ++blocks;
-            block = tables.links[static_cast<std::size_t>(block)];
-        }
-        if (blocks < kSplitBlocks)
+    for (const TermCursorPlan& cursor : plan.cursors)
+        if (StreamBlocks(tables, cursor.key, kSplitBlocks) < kSplitBlocks)
             return false;
-    }
     return true;
 }
 
-// The scan in two halves: this thread scans the pages before the split page
-// with the index's skip tables, as the scan on one thread would; a second
-// thread walks its own cursors to the split page, without the skip tables
-// (which only this thread extends), and scans the pages from there. The
-// first half's reads are the first reads of the scan on one thread, so its
-// damage is the damage that scan meets; damage met only by the second
-// thread, which walks records that scan may leap over, makes the term scan
-// again on one thread. False when the term was not split.
+// The scan in two parts on two threads (scan_split.h). This thread scans
+// from the start with the index's skip tables, as the scan on one thread
+// would. A second thread walks its own cursors, without the skip tables
+// (which only this thread extends), over 11/20 of the largest stream, where
+// what is left to search is about as much as the first part plus the walk,
+// and scans from the split it fixes there. The first part's reads are the
+// first reads of the scan on one thread, so its damage is the damage that
+// scan meets; damage met only by the second thread, which walks records that
+// scan may leap over, makes the term scan again on one thread.
 bool ScanInTwo(const TermPlan& plan, const PostingTables& tables, std::vector<std::uint32_t>& pages,
-               std::vector<std::uint32_t>& counts, ScanFault& fault, bool& found)
+               std::vector<std::uint32_t>& counts, ScanFault& fault)
 {
-    std::uint32_t lastPage = UINT32_MAX;
-    for (const TermCursorPlan& cursor : plan.cursors)
-        lastPage = std::min(lastPage, tables.lastPages[cursor.key]);
-    // The first half is a little longer: the second thread first walks to
-    // the split page.
-    const std::uint32_t split = lastPage / 2 + lastPage / 20;
-    if (split == 0 || lastPage == UINT32_MAX)
-        return false;
+    const std::uint64_t dataBlocks = (tables.data.size() + kPostingBlockSize - 1) / kPostingBlockSize;
+    std::size_t lead = 0;
+    std::uint64_t leadBlocks = 0;
+    for (std::size_t i = 0; i < plan.cursors.size(); ++i) {
+        const std::uint64_t blocks = StreamBlocks(tables, plan.cursors[i].key, dataBlocks);
+        if (blocks > leadBlocks) {
+            lead = i;
+            leadBlocks = blocks;
+        }
+    }
+    ScanSplit split;
     TermScan first(plan, tables, ScanMethod::Fast);
-    first.LimitPages(0, split);
+    first.ScanFirstPart(split);
     PostingTables ownTables = tables;
     ownTables.skipTables = nullptr;
     TermScan second(plan, ownTables, ScanMethod::Fast);
-    second.LimitPages(split, UINT32_MAX);
+    second.ScanSecondPart(split, lead, leadBlocks * kPostingBlockSize * 11 / 20);
     std::vector<std::uint32_t> secondPages, secondCounts;
     ScanFault secondFault;
     bool secondSound = false;
@@ -526,25 +652,22 @@ bool ScanInTwo(const TermPlan& plan, const PostingTables& tables, std::vector<st
             try {
                 secondSound = second.Run(secondPages, secondCounts, secondFault);
             } catch (const std::exception&) {
-                secondSound = false; // scanned again below
+                split.GiveUp(); // too late to help when the split is fixed: then scanned again below
+                secondSound = false;
             }
         });
         firstSound = first.Run(pages, counts, fault);
     }
-    if (!firstSound) {
-        found = false;
-        return true;
-    }
+    if (!firstSound)
+        return false;
     if (!secondSound) {
         pages.resize(before);
         counts.resize(before);
         TermScan scan(plan, tables, ScanMethod::Fast);
-        found = scan.Run(pages, counts, fault);
-        return true;
+        return scan.Run(pages, counts, fault);
     }
     pages.insert(pages.end(), secondPages.begin(), secondPages.end());
     counts.insert(counts.end(), secondCounts.begin(), secondCounts.end());
-    found = true;
     return true;
 }
 
@@ -557,9 +680,7 @@ bool ScanTerm(const TermPlan& plan, const PostingTables& tables, std::vector<std
         return true;
     if (method != ScanMethod::StepByStep && CanSplit(plan) &&
         (method == ScanMethod::FastInTwo || AllStreamsLarge(plan, tables))) {
-        bool sound = false;
-        if (ScanInTwo(plan, tables, pages, counts, fault, sound))
-            return sound;
+        return ScanInTwo(plan, tables, pages, counts, fault);
     }
     TermScan scan(plan, tables, method);
     return scan.Run(pages, counts, fault);

@@ -3,14 +3,15 @@
 #include "engine/page_lists.h"
 #include "engine/page_search.h"
 #include "engine/lists_in_block.h"
-#include "engine/one_key_pair.h"
+#include "engine/sound_lists.h"
 #include "engine/posting_cursor.h"
-#include "engine/scan_split.h"
+#include "engine/scan_chunks.h"
 #include "engine/skip_table.h"
 #include "engine/term_search.h"
 
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <thread>
 
 namespace vesk {
@@ -80,22 +81,20 @@ class TermScan {
 public:
     TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod method);
 
-    // Makes this scan the first part of a split scan: it scans the pages
-    // that split gives it.
-    void ScanFirstPart(ScanSplit& split)
+    // Makes this scan search one chunk of a scan shared by two threads
+    // (scan_chunks.h): from start (the streams' start for the first chunk)
+    // to where the chunks say it ends.
+    void SearchChunk(ScanChunks& chunks, std::size_t index, const ChunkStart& start)
     {
-        m_pSplit = &split;
-        m_nClaimed = 0;
+        m_pChunks = &chunks;
+        m_nChunk = index;
+        m_pStart = &start;
+        m_nLimit = 0;
     }
-    // Makes this scan the second part: its cursor lead walks splitBytes of
-    // its stream, the split is fixed there, and the scan goes on from it.
-    void ScanSecondPart(ScanSplit& split, std::size_t lead, std::uint64_t splitBytes)
-    {
-        m_pSplit = &split;
-        m_bSecondPart = true;
-        m_nLeadCursor = lead;
-        m_nSplitBytes = splitBytes;
-    }
+    // Walks the cursors from the streams' start and offers a chunk start
+    // each time cursor lead has passed about chunkBytes of its stream, until
+    // a stream ends. False on damage.
+    bool WalkChunks(ScanChunks& chunks, std::size_t lead, std::uint64_t chunkBytes);
 
     bool Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault);
 
@@ -103,6 +102,7 @@ private:
     bool RunOneCursor(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault);
     bool RunOneKeyPair(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault);
     bool CountOnOneList(std::span<const std::uint8_t> list, std::uint32_t& places);
+    bool CountTwoSoundLists(std::uint32_t& places);
     enum class Advance { Reached, Finished, Damaged };
     Advance AdvanceTo(TermCursor& cursor, std::uint32_t target);
     bool Leap(TermCursor& cursor, std::uint32_t target);
@@ -130,25 +130,23 @@ private:
     bool m_bSharedKeys = false; // two cursors stand on one key's stream
     bool m_bOneKeyPair = false; // a phrase or a pair with "*" between of two cursors on one key (fast method)
     std::vector<std::uint32_t> m_oneListSums; // the page's list of such a pair, decoded
+    std::vector<std::uint32_t> m_secondListSums; // with two keys, the second list
     bool m_bGap = false; // the gap flag: kept from pass to pass, clear at the start of the term
     std::uint32_t m_nLastPage = UINT32_MAX; // no page after the earliest of the keys' last pages is found
-    // A split scan (scan_split.h): the first part scans the pages below
-    // m_nClaimed without asking; the second starts where the split is fixed.
-    ScanSplit* m_pSplit = nullptr;
-    std::uint64_t m_nClaimed = ScanSplit::kNoSplit;
-    bool m_bSecondPart = false;
-    std::size_t m_nLeadCursor = 0;
-    std::uint64_t m_nSplitBytes = 0;
+    // A chunk of a shared scan: it searches the pages below m_nLimit
+    // without asking the chunks again.
+    ScanChunks* m_pChunks = nullptr;
+    std::size_t m_nChunk = 0;
+    const ChunkStart* m_pStart = nullptr;
+    std::uint64_t m_nLimit = ScanChunks::kNoEnd;
 
     bool MayScan(std::uint32_t page)
     {
-        if (page < m_nClaimed)
+        if (page < m_nLimit)
             return true;
-        m_nClaimed = m_pSplit->ClaimFrom(page);
-        return page < m_nClaimed;
+        m_nLimit = m_pChunks->Limit(m_nChunk, page);
+        return page < m_nLimit;
     }
-    enum class Start { Scan, Done, Damaged };
-    Start StartSecondPart(std::size_t& failed);
 };
 
 TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod method)
@@ -182,7 +180,7 @@ TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod
     m_bGapPair = plan.segments.size() == 2 && m_cursors.size() == 2;
     m_bInBlockKind = method != ScanMethod::StepByStep && (plan.segments.size() == 1 || m_bGapPair);
     m_bOneKeyPair = m_bInBlockKind && m_cursors.size() == 2 && m_cursors[1].source == 0 &&
-                    (m_bGapPair || m_bases[0] - m_bases[1] <= one_key_pair::kMaxPhraseDistance);
+                    (m_bGapPair || m_bases[0] - m_bases[1] <= sound_lists::kMaxPhraseDistance);
 }
 
 bool TermScan::Fault(const TermCursor& cursor, ScanFault& fault) const
@@ -221,19 +219,18 @@ bool TermScan::Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>
 {
     if (m_cursors.size() == 1 && m_method != ScanMethod::StepByStep)
         return RunOneCursor(pages, counts, fault);
-    for (TermCursor& cursor : m_cursors) {
-        if (!cursor.posting.ReadPageHeader())
-            return Fault(cursor, fault);
-        if (cursor.skips != nullptr)
-            cursor.skips->Extend(0, cursor.posting.Mark());
-    }
-    if (m_bSecondPart) {
-        std::size_t failed = 0;
-        const Start start = StartSecondPart(failed);
-        if (start == Start::Done)
-            return true;
-        if (start == Start::Damaged)
-            return Fault(m_cursors[failed], fault);
+    if (m_pStart != nullptr && !m_pStart->marks.empty()) {
+        // A later chunk: every cursor where the walk left it.
+        for (std::size_t i = 0; i < m_cursors.size(); ++i)
+            if (!m_cursors[i].posting.Restore(m_pStart->marks[i]))
+                return Fault(m_cursors[i], fault);
+    } else {
+        for (TermCursor& cursor : m_cursors) {
+            if (!cursor.posting.ReadPageHeader())
+                return Fault(cursor, fault);
+            if (cursor.skips != nullptr)
+                cursor.skips->Extend(0, cursor.posting.Mark());
+        }
     }
     if (m_bOneKeyPair)
         return RunOneKeyPair(pages, counts, fault);
@@ -301,7 +298,7 @@ bool TermScan::RunOneCursor(std::vector<std::uint32_t>& pages, std::vector<std::
 
 // Two cursors on one key stand on the same record of the same stream after
 // the same reads, so the first cursor walks for both, as the aligning loop
-// of Run would move each: a page's sound list (one_key_pair.h) is counted
+// of Run would move each: a page's sound list (sound_lists.h) is counted
 // once; any other list is searched by the page search with the second
 // cursor set where the first stands. Finds what Run finds, and fails where
 // it fails (the first cursor meets any damage first).
@@ -343,44 +340,63 @@ bool TermScan::RunOneKeyPair(std::vector<std::uint32_t>& pages, std::vector<std:
 bool TermScan::CountOnOneList(std::span<const std::uint8_t> list, std::uint32_t& places)
 {
     std::uint32_t count = 0;
-    if (!one_key_pair::DecodeSound(list.data(), list.data() + list.size(), m_bases[0], m_oneListSums, count))
+    if (!sound_lists::DecodeSound(list.data(), list.data() + list.size(), m_bases[0], m_oneListSums, count))
         return false;
     const std::span<const std::uint32_t> sums(m_oneListSums.data(), count);
     const std::uint32_t distance = m_bases[0] - m_bases[1];
-    places = m_bGapPair ? one_key_pair::CountGapPair(sums, distance) : one_key_pair::CountPhrase(sums, distance);
+    places = m_bGapPair ? sound_lists::CountOneKeyGapPair(sums, distance)
+                        : sound_lists::CountOneKeyPhrase(sums, distance);
     return true;
 }
 
-// The second part of a split scan walks its lead cursor record by record
-// over about m_nSplitBytes of its stream, fixes the split at the page it has
-// reached and moves every cursor there. Should the walk meet the key's last
-// page or damage first, it leaves every page to the first part (Done). Done
-// also when a cursor finishes before the split; Damaged (failed names the
-// cursor) when one meets damage on the way there.
-TermScan::Start TermScan::StartSecondPart(std::size_t& failed)
+bool TermScan::WalkChunks(ScanChunks& chunks, std::size_t lead, std::uint64_t chunkBytes)
 {
-    PostingCursor& lead = m_cursors[m_nLeadCursor].posting;
-    std::uint64_t walked = 0;
-    while (walked < m_nSplitBytes) {
-        walked += lead.Remaining() + 3; // a header takes three bytes or so
-        if (lead.Page() == m_cursors[m_nLeadCursor].lastPage || !lead.NextRecord()) {
-            m_pSplit->GiveUp();
-            return Start::Done;
+    for (TermCursor& cursor : m_cursors)
+        if (!cursor.posting.ReadPageHeader())
+            return false;
+    TermCursor& leader = m_cursors[lead];
+    for (;;) {
+        std::uint64_t walked = 0;
+        while (walked < chunkBytes) {
+            if (leader.posting.Page() == leader.lastPage)
+                return true; // the stream ends: the last chunk runs to its end
+            walked += leader.posting.Remaining() + 3; // a header takes three bytes or so
+            if (!leader.posting.NextRecord())
+                return false;
         }
-    }
-    const std::uint64_t split = m_pSplit->Fix(lead.Page());
-    if (split >= ScanSplit::kNoSplit)
-        return Start::Done;
-    for (std::size_t i = 0; i < m_cursors.size(); ++i) {
-        const Advance advance = AdvanceTo(m_cursors[i], static_cast<std::uint32_t>(split));
-        if (advance == Advance::Finished)
-            return Start::Done;
-        if (advance == Advance::Damaged) {
-            failed = i;
-            return Start::Damaged;
+        ChunkStart start;
+        start.page = leader.posting.Page();
+        for (TermCursor& cursor : m_cursors) {
+            const Advance advance = AdvanceTo(cursor, start.page);
+            if (advance == Advance::Finished)
+                return true;
+            if (advance == Advance::Damaged)
+                return false;
+            start.marks.push_back(cursor.posting.Mark());
         }
+        if (chunks.Failed())
+            return true;
+        chunks.Offer(std::move(start)); // refused among pages already given out: walk on
     }
-    return Start::Scan;
+}
+
+// Two cursors on two keys whose lists (in m_listBytes) are sound: their
+// places counted from the decoded lists (sound_lists.h); false for other
+// lists, which the caller searches number by number. The lists are left
+// unread: the next header step skips them.
+bool TermScan::CountTwoSoundLists(std::uint32_t& places)
+{
+    const ListInBlock& first = m_listBytes[0];
+    const ListInBlock& second = m_listBytes[1];
+    std::uint32_t firstCount = 0, secondCount = 0;
+    if (!sound_lists::DecodeSound(first.at, first.end, m_bases[0], m_oneListSums, firstCount) ||
+        !sound_lists::DecodeSound(second.at, second.end, m_bases[1], m_secondListSums, secondCount))
+        return false;
+    const std::span<const std::uint32_t> a(m_oneListSums.data(), firstCount);
+    const std::span<const std::uint32_t> b(m_secondListSums.data(), secondCount);
+    places = m_bGapPair ? sound_lists::CountGapPair(a, m_bases[0], b, m_bases[1])
+                        : sound_lists::CountPhrase(a, m_bases[0], b, m_bases[1]);
+    return true;
 }
 
 // Moves cursor on to the first record at or after target; Finished when it
@@ -495,6 +511,15 @@ bool TermScan::SearchInBlock(std::uint32_t page, std::vector<std::uint32_t>& pag
         if (!m_cursors[i].posting.ListBytesInBlock(bytes))
             return false;
         m_listBytes[i] = {bytes.data(), bytes.data() + bytes.size()};
+    }
+    std::uint32_t places = 0;
+    if (n == 2 && CountTwoSoundLists(places)) {
+        if (places > 0) {
+            pages.push_back(page);
+            counts.push_back(places);
+        }
+        end = PageEnd::UsedUp;
+        return true;
     }
     const InBlockResult result = m_bGapPair
                                      ? CountGapPairInBlock(m_listBytes[0], m_listBytes[1], m_bases[0], m_bases[1])
@@ -613,17 +638,46 @@ bool AllStreamsLarge(const TermPlan& plan, const PostingTables& tables)
     return true;
 }
 
-// The scan in two parts on two threads (scan_split.h). This thread scans
-// from the start with the index's skip tables, as the scan on one thread
-// would. A second thread walks its own cursors, without the skip tables
-// (which only this thread extends), over 11/20 of the largest stream, where
-// what is left to search is about as much as the first part plus the walk,
-// and scans from the split it fixes there. The first part's reads are the
-// first reads of the scan on one thread, so its damage is the damage that
-// scan meets; damage met only by the second thread, which walks records that
-// scan may leap over, makes the term scan again on one thread.
-bool ScanInTwo(const TermPlan& plan, const PostingTables& tables, std::vector<std::uint32_t>& pages,
-               std::vector<std::uint32_t>& counts, ScanFault& fault)
+// Chunks a shared scan is cut into, by the bytes of its largest stream:
+// enough that the two threads finish close together however the work is
+// spread over the pages, few enough that taking a chunk costs nothing.
+constexpr std::uint64_t kChunks = 16;
+
+struct ChunkResult {
+    std::size_t index = 0;
+    std::vector<std::uint32_t> pages, counts;
+};
+
+// Searches chunks, taken one after another, until none is left; false (and
+// the chunks failed) on damage.
+bool SearchChunks(const TermPlan& plan, const PostingTables& tables, ScanChunks& chunks,
+                  std::vector<ChunkResult>& results)
+{
+    std::size_t index = 0;
+    ChunkStart start;
+    while (chunks.Take(index, start)) {
+        TermScan scan(plan, tables, ScanMethod::Fast);
+        scan.SearchChunk(chunks, index, start);
+        ChunkResult result;
+        result.index = index;
+        ScanFault fault;
+        if (!scan.Run(result.pages, result.counts, fault)) {
+            chunks.Fail();
+            return false;
+        }
+        results.push_back(std::move(result));
+    }
+    return true;
+}
+
+// The scan shared by two threads in chunks (scan_chunks.h). This thread
+// takes the first chunk and searches it with the index's skip tables, as the
+// scan on one thread would; a second thread walks its own cursors ahead,
+// without the skip tables (which only this thread extends), offering chunk
+// starts, and then searches chunks too. Any damage, met by either, makes the
+// term scan again on one thread, which meets it where that scan does.
+bool ScanShared(const TermPlan& plan, const PostingTables& tables, std::vector<std::uint32_t>& pages,
+                std::vector<std::uint32_t>& counts, ScanFault& fault)
 {
     const std::uint64_t dataBlocks = (tables.data.size() + kPostingBlockSize - 1) / kPostingBlockSize;
     std::size_t lead = 0;
@@ -635,39 +689,48 @@ bool ScanInTwo(const TermPlan& plan, const PostingTables& tables, std::vector<st
             leadBlocks = blocks;
         }
     }
-    ScanSplit split;
-    TermScan first(plan, tables, ScanMethod::Fast);
-    first.ScanFirstPart(split);
     PostingTables ownTables = tables;
     ownTables.skipTables = nullptr;
-    TermScan second(plan, ownTables, ScanMethod::Fast);
-    second.ScanSecondPart(split, lead, leadBlocks * kPostingBlockSize * 11 / 20);
-    std::vector<std::uint32_t> secondPages, secondCounts;
-    ScanFault secondFault;
-    bool secondSound = false;
+    ScanChunks chunks;
+    std::size_t firstIndex = 0;
+    ChunkStart firstStart;
+    chunks.Take(firstIndex, firstStart); // the first chunk, from the streams' start
     const std::size_t before = pages.size();
-    bool firstSound = false;
+    std::vector<ChunkResult> mine, theirs;
     {
         std::jthread worker([&] { // joined also if this thread throws
             try {
-                secondSound = second.Run(secondPages, secondCounts, secondFault);
+                TermScan walker(plan, ownTables, ScanMethod::Fast);
+                const bool walked = walker.WalkChunks(chunks, lead, leadBlocks * kPostingBlockSize / kChunks);
+                chunks.WalkDone();
+                if (!walked)
+                    chunks.Fail();
+                else
+                    SearchChunks(plan, ownTables, chunks, theirs);
             } catch (const std::exception&) {
-                split.GiveUp(); // too late to help when the split is fixed: then scanned again below
-                secondSound = false;
+                chunks.Fail(); // scanned again below
+                chunks.WalkDone();
             }
         });
-        firstSound = first.Run(pages, counts, fault);
+        TermScan first(plan, tables, ScanMethod::Fast);
+        first.SearchChunk(chunks, firstIndex, firstStart);
+        if (!first.Run(pages, counts, fault))
+            chunks.Fail();
+        else
+            SearchChunks(plan, ownTables, chunks, mine);
     }
-    if (!firstSound)
-        return false;
-    if (!secondSound) {
+    if (chunks.Failed()) {
         pages.resize(before);
         counts.resize(before);
         TermScan scan(plan, tables, ScanMethod::Fast);
         return scan.Run(pages, counts, fault);
     }
-    pages.insert(pages.end(), secondPages.begin(), secondPages.end());
-    counts.insert(counts.end(), secondCounts.begin(), secondCounts.end());
+    mine.insert(mine.end(), std::make_move_iterator(theirs.begin()), std::make_move_iterator(theirs.end()));
+    std::ranges::sort(mine, {}, &ChunkResult::index);
+    for (const ChunkResult& result : mine) {
+        pages.insert(pages.end(), result.pages.begin(), result.pages.end());
+        counts.insert(counts.end(), result.counts.begin(), result.counts.end());
+    }
     return true;
 }
 
@@ -680,7 +743,7 @@ bool ScanTerm(const TermPlan& plan, const PostingTables& tables, std::vector<std
         return true;
     if (method != ScanMethod::StepByStep && CanSplit(plan) &&
         (method == ScanMethod::FastInTwo || AllStreamsLarge(plan, tables))) {
-        return ScanInTwo(plan, tables, pages, counts, fault);
+        return ScanShared(plan, tables, pages, counts, fault);
     }
     TermScan scan(plan, tables, method);
     return scan.Run(pages, counts, fault);

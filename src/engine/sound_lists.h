@@ -1,27 +1,31 @@
 #pragma once
-// Terms whose two cursors stand on one key's stream, such as a character
-// with itself at a distance ("?" between) or with "*" between: on every page
-// both cursors read the same position list, so the page's places follow
-// from that one list, read once.
-//
-// Over a sound list of ascending positions s[0] < s[1] < ... the forward
-// scan of the page search finds:
-//   - a phrase whose second character stands d term positions after the
-//     first: the positions s[i] for which s[i] + d is a position too;
-//   - a pair with "*" between, the second character g term positions after
-//     the first: the positions s[i] for which the first position at or after
-//     s[i] + g lies at most 300 beyond s[i] + g.
-// Lists that are not sound in this sense (a number running past the list,
-// a position repeated, aligned positions that could pass 2^32 - 1) are left
-// to the page search, which reads them as the scan does and meets their
-// damage where it lies.
+// Terms of two cursors (a phrase of two characters, "?" between or around
+// them allowed, and a pair with "*" between) counted on a page from their
+// position lists decoded beforehand, when the lists are sound: every number
+// whole, the positions ascending strictly, and no aligned position near
+// 2^32 - 1. Over such lists the forward scan of the page search finds a set
+// property of the positions, which is counted here with few branches that
+// depend on the data (the scan's reads mispredict often: a frequent
+// character's positions lie about a hundred apart, so one- and two-byte
+// numbers alternate at random):
+//   - a phrase: the aligned positions the two lists share;
+//   - A*B: the positions a of A for which the first position of B at or
+//     after a lies at most 300 beyond it (when B runs out, no later a can
+//     have one).
+// When both cursors stand on one key, both lists are the one list s[0] <
+// s[1] < ..., and the second character stands d term positions after the
+// first: a phrase counts the s[i] for which s[i] + d is a position too, and
+// A*A the s[i] whose first position at or after s[i] + d lies at most 300
+// beyond that.
+// Lists that are not sound are left to the page search, which reads them
+// as the scan does and meets their damage where it lies.
 #include "engine/term_search.h"
 
 #include <cstdint>
 #include <span>
 #include <vector>
 
-namespace vesk::one_key_pair {
+namespace vesk::sound_lists {
 
 // Decodes a list read straight from its block, bytes [at, end), into sums
 // (resized to fit; it keeps its room) as running sums and sets count. True
@@ -79,9 +83,9 @@ inline bool DecodeSound(const std::uint8_t* at, const std::uint8_t* end, std::ui
 // entries after s, so each position is compared with that many.
 inline constexpr std::uint32_t kMaxPhraseDistance = 8;
 
-// A phrase: the positions s for which s + d (1 <= d <= kMaxPhraseDistance)
-// is a position too.
-inline std::uint32_t CountPhrase(std::span<const std::uint32_t> s, std::uint32_t d)
+// A phrase over one key: the positions s for which s + d (1 <= d <=
+// kMaxPhraseDistance) is a position too.
+inline std::uint32_t CountOneKeyPhrase(std::span<const std::uint32_t> s, std::uint32_t d)
 {
     const std::size_t n = s.size();
     std::uint32_t places = 0;
@@ -96,9 +100,9 @@ inline std::uint32_t CountPhrase(std::span<const std::uint32_t> s, std::uint32_t
     return places;
 }
 
-// A pair with "*" between (g >= 1): the positions s for which the first
-// position at or after s + g lies at most kMaxGap beyond it.
-inline std::uint32_t CountGapPair(std::span<const std::uint32_t> s, std::uint32_t g)
+// A pair with "*" between over one key (g >= 1): the positions s for which
+// the first position at or after s + g lies at most kMaxGap beyond it.
+inline std::uint32_t CountOneKeyGapPair(std::span<const std::uint32_t> s, std::uint32_t g)
 {
     const std::size_t n = s.size();
     std::uint32_t places = 0;
@@ -116,4 +120,40 @@ inline std::uint32_t CountGapPair(std::span<const std::uint32_t> s, std::uint32_
     return places;
 }
 
-} // namespace vesk::one_key_pair
+// A phrase over two keys: the aligned positions (a + aBase, b + bBase)
+// the lists share. Each step moves on the list with the smaller position, or
+// both on a match, chosen without a branch.
+inline std::uint32_t CountPhrase(std::span<const std::uint32_t> a, std::uint32_t aBase,
+                                 std::span<const std::uint32_t> b, std::uint32_t bBase)
+{
+    std::uint32_t places = 0;
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const std::uint32_t x = a[i] + aBase, y = b[j] + bBase;
+        places += x == y ? 1 : 0;
+        i += x <= y ? 1 : 0;
+        j += y <= x ? 1 : 0;
+    }
+    return places;
+}
+
+// A*B over two keys: the aligned positions x of A (a + aBase) for which the
+// first aligned position y of B (b + bBase) at or after x lies at most
+// kMaxGap beyond it. Each step either moves B on (y before x) or judges x and
+// moves A on, chosen without a branch.
+inline std::uint32_t CountGapPair(std::span<const std::uint32_t> a, std::uint32_t aBase,
+                                  std::span<const std::uint32_t> b, std::uint32_t bBase)
+{
+    std::uint32_t places = 0;
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const std::uint32_t x = a[i] + aBase, y = b[j] + bBase;
+        const std::uint32_t before = y < x ? 1 : 0;
+        places += (1 - before) & (y - x <= kMaxGap ? 1 : 0);
+        j += before;
+        i += 1 - before;
+    }
+    return places;
+}
+
+} // namespace vesk::sound_lists

@@ -181,7 +181,8 @@ bool CIndex::CombineTerm(std::u16string_view term, int mode, bool useVariants, s
     pages.clear();
     counts.clear();
     ScanFault fault;
-    const PostingTables tables{PostingData(), FirstBlocks(), LastPages(), BlockLinks(), &m_skipTables};
+    const PostingTables tables{PostingData(), FirstBlocks(), LastPages(), BlockLinks(), &m_skipTables,
+                               &m_sharedScanRoom};
     // A term with one cursor finds every page of its key's stream, counted,
     // as the page-count index lists them; a phrase may be found from the
     // pair index. Either leaves the term to the posting streams when its file

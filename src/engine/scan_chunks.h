@@ -21,6 +21,14 @@
 
 namespace vesk {
 
+// Working room of the two threads of shared scans, kept by the index from
+// search to search for its capacity only (each scan starts it empty): fresh
+// memory costs a page fault every 4 KiB. Each thread writes the pages and
+// counts of the chunks it searches one after another into its own arrays.
+struct SharedScanRoom {
+    std::vector<std::uint32_t> pages[2], counts[2];
+};
+
 struct ChunkStart {
     std::uint32_t page = 0;
     std::vector<CursorMark> marks; // per cursor (none for the first chunk: the streams' starts)
@@ -54,15 +62,17 @@ public:
         m_bWalked = true;
     }
 
-    // Takes the next chunk not yet taken: its index and start. False when
-    // every chunk offered so far is taken (or the scan has failed).
-    bool Take(std::size_t& index, ChunkStart& start)
+    // Takes the next chunk not yet taken: its index and start, and whether
+    // the walk was done by then (what the walker wrote before is then seen).
+    // False when every chunk offered so far is taken (or the scan has failed).
+    bool Take(std::size_t& index, ChunkStart& start, bool& walked)
     {
         const std::lock_guard lock(m_mutex);
         if (m_bFailed || m_nTaken == m_starts.size())
             return false;
         index = m_nTaken++;
         start = m_starts[index];
+        walked = m_bWalked;
         return true;
     }
 

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <iterator>
 #include <thread>
 
 namespace vesk {
@@ -91,6 +90,15 @@ public:
         m_pStart = &start;
         m_nLimit = 0;
     }
+    // Sets the cursors' skip tables (one per cursor, taken from the index's
+    // by the caller); extend false uses them without adding marks, so that
+    // threads may share tables nobody extends meanwhile.
+    void UseSkipTables(std::span<SkipTable* const> tables, bool extend)
+    {
+        for (std::size_t i = 0; i < m_cursors.size(); ++i)
+            m_cursors[i].skips = tables[i];
+        m_bExtendSkips = extend;
+    }
     // Walks the cursors from the streams' start and offers a chunk start
     // each time cursor lead has passed about chunkBytes of its stream, until
     // a stream ends. False on damage.
@@ -135,6 +143,7 @@ private:
     std::uint32_t m_nLastPage = UINT32_MAX; // no page after the earliest of the keys' last pages is found
     // A chunk of a shared scan: it searches the pages below m_nLimit
     // without asking the chunks again.
+    bool m_bExtendSkips = true;
     ScanChunks* m_pChunks = nullptr;
     std::size_t m_nChunk = 0;
     const ChunkStart* m_pStart = nullptr;
@@ -228,7 +237,7 @@ bool TermScan::Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>
         for (TermCursor& cursor : m_cursors) {
             if (!cursor.posting.ReadPageHeader())
                 return Fault(cursor, fault);
-            if (cursor.skips != nullptr)
+            if (cursor.skips != nullptr && m_bExtendSkips)
                 cursor.skips->Extend(0, cursor.posting.Mark());
         }
     }
@@ -351,9 +360,12 @@ bool TermScan::CountOnOneList(std::span<const std::uint8_t> list, std::uint32_t&
 
 bool TermScan::WalkChunks(ScanChunks& chunks, std::size_t lead, std::uint64_t chunkBytes)
 {
-    for (TermCursor& cursor : m_cursors)
+    for (TermCursor& cursor : m_cursors) {
         if (!cursor.posting.ReadPageHeader())
             return false;
+        if (cursor.skips != nullptr && m_bExtendSkips)
+            cursor.skips->Extend(0, cursor.posting.Mark());
+    }
     TermCursor& leader = m_cursors[lead];
     for (;;) {
         std::uint64_t walked = 0;
@@ -363,10 +375,18 @@ bool TermScan::WalkChunks(ScanChunks& chunks, std::size_t lead, std::uint64_t ch
             walked += leader.posting.Remaining() + 3; // a header takes three bytes or so
             if (!leader.posting.NextRecord())
                 return false;
+            ++leader.record;
+            if (leader.skips != nullptr && m_bExtendSkips && leader.record % kSkipStride == 0)
+                leader.skips->Extend(leader.record, leader.posting.Mark());
         }
         ChunkStart start;
         start.page = leader.posting.Page();
         for (TermCursor& cursor : m_cursors) {
+            if (cursor.key == leader.key) {
+                cursor.posting = leader.posting; // a cursor of the leader's key stands where it does
+                start.marks.push_back(cursor.posting.Mark());
+                continue;
+            }
             const Advance advance = AdvanceTo(cursor, start.page);
             if (advance == Advance::Finished)
                 return true;
@@ -422,7 +442,7 @@ TermScan::Advance TermScan::AdvanceTo(TermCursor& cursor, std::uint32_t target)
         if (!posting.NextRecord())
             return Advance::Damaged;
         ++cursor.record;
-        if (cursor.record % kSkipStride == 0)
+        if (m_bExtendSkips && cursor.record % kSkipStride == 0)
             cursor.skips->Extend(cursor.record, posting.Mark());
     }
     return Advance::Reached;
@@ -643,31 +663,47 @@ bool AllStreamsLarge(const TermPlan& plan, const PostingTables& tables)
 // spread over the pages, few enough that taking a chunk costs nothing.
 constexpr std::uint64_t kChunks = 16;
 
-struct ChunkResult {
+// The pages of one chunk in a thread's room: [begin, end) of its arrays.
+struct ChunkPart {
     std::size_t index = 0;
-    std::vector<std::uint32_t> pages, counts;
+    int thread = 0;
+    std::size_t begin = 0, end = 0;
 };
 
-// Searches chunks, taken one after another, until none is left; false (and
-// the chunks failed) on damage.
-bool SearchChunks(const TermPlan& plan, const PostingTables& tables, ScanChunks& chunks,
-                  std::vector<ChunkResult>& results)
+// Searches chunks, taken one after another, until none is left, appending
+// their pages and counts to the thread's arrays; false (and the chunks
+// failed) on damage.
+bool SearchChunks(const TermPlan& plan, const PostingTables& tables, std::span<SkipTable* const> skips,
+                  ScanChunks& chunks, int thread,
+                  std::vector<std::uint32_t>& roomPages, std::vector<std::uint32_t>& roomCounts,
+                  std::vector<ChunkPart>& parts)
 {
-    std::size_t index = 0;
+    ChunkPart part;
+    part.thread = thread;
+    // The room's arrays are worked on here, not in place: the two threads'
+    // arrays stand side by side in the room, and every page appended
+    // rewrites an array's end, which would pass one cache line back and forth.
+    std::vector<std::uint32_t> pages = std::move(roomPages);
+    std::vector<std::uint32_t> counts = std::move(roomCounts);
     ChunkStart start;
-    while (chunks.Take(index, start)) {
+    bool walked = false;
+    while (chunks.Take(part.index, start, walked)) {
         TermScan scan(plan, tables, ScanMethod::Fast);
-        scan.SearchChunk(chunks, index, start);
-        ChunkResult result;
-        result.index = index;
+        scan.SearchChunk(chunks, part.index, start);
+        if (walked && !skips.empty())
+            scan.UseSkipTables(skips, false); // complete now: the walker has stopped adding marks
+        part.begin = pages.size();
         ScanFault fault;
-        if (!scan.Run(result.pages, result.counts, fault)) {
+        if (!scan.Run(pages, counts, fault)) {
             chunks.Fail();
-            return false;
+            break;
         }
-        results.push_back(std::move(result));
+        part.end = pages.size();
+        parts.push_back(part);
     }
-    return true;
+    roomPages = std::move(pages);
+    roomCounts = std::move(counts);
+    return !chunks.Failed();
 }
 
 // The scan shared by two threads in chunks (scan_chunks.h). This thread
@@ -691,33 +727,48 @@ bool ScanShared(const TermPlan& plan, const PostingTables& tables, std::vector<s
     }
     PostingTables ownTables = tables;
     ownTables.skipTables = nullptr;
+    SharedScanRoom localRoom;
+    SharedScanRoom& room = tables.sharedRoom != nullptr ? *tables.sharedRoom : localRoom;
+    for (int t = 0; t < 2; ++t) {
+        room.pages[t].clear();
+        room.counts[t].clear();
+    }
+    // The walker extends the index's skip tables, found here (finding may
+    // add a table); the chunks searched after the walk leap through them.
+    std::vector<SkipTable*> skips;
+    if (tables.skipTables != nullptr)
+        for (const TermCursorPlan& cursor : plan.cursors)
+            skips.push_back(&tables.skipTables->Find(cursor.key));
     ScanChunks chunks;
     std::size_t firstIndex = 0;
     ChunkStart firstStart;
-    chunks.Take(firstIndex, firstStart); // the first chunk, from the streams' start
+    bool walked = false;
+    chunks.Take(firstIndex, firstStart, walked); // the first chunk, from the streams' start
     const std::size_t before = pages.size();
-    std::vector<ChunkResult> mine, theirs;
+    std::vector<ChunkPart> mine, theirs;
     {
         std::jthread worker([&] { // joined also if this thread throws
             try {
                 TermScan walker(plan, ownTables, ScanMethod::Fast);
+                if (!skips.empty())
+                    walker.UseSkipTables(skips, true);
                 const bool walked = walker.WalkChunks(chunks, lead, leadBlocks * kPostingBlockSize / kChunks);
                 chunks.WalkDone();
                 if (!walked)
                     chunks.Fail();
                 else
-                    SearchChunks(plan, ownTables, chunks, theirs);
+                    SearchChunks(plan, ownTables, skips, chunks, 1, room.pages[1], room.counts[1], theirs);
             } catch (const std::exception&) {
                 chunks.Fail(); // scanned again below
                 chunks.WalkDone();
             }
         });
-        TermScan first(plan, tables, ScanMethod::Fast);
+        TermScan first(plan, ownTables, ScanMethod::Fast);
         first.SearchChunk(chunks, firstIndex, firstStart);
         if (!first.Run(pages, counts, fault))
             chunks.Fail();
         else
-            SearchChunks(plan, ownTables, chunks, mine);
+            SearchChunks(plan, ownTables, skips, chunks, 0, room.pages[0], room.counts[0], mine);
     }
     if (chunks.Failed()) {
         pages.resize(before);
@@ -725,11 +776,12 @@ bool ScanShared(const TermPlan& plan, const PostingTables& tables, std::vector<s
         TermScan scan(plan, tables, ScanMethod::Fast);
         return scan.Run(pages, counts, fault);
     }
-    mine.insert(mine.end(), std::make_move_iterator(theirs.begin()), std::make_move_iterator(theirs.end()));
-    std::ranges::sort(mine, {}, &ChunkResult::index);
-    for (const ChunkResult& result : mine) {
-        pages.insert(pages.end(), result.pages.begin(), result.pages.end());
-        counts.insert(counts.end(), result.counts.begin(), result.counts.end());
+    mine.insert(mine.end(), theirs.begin(), theirs.end());
+    std::ranges::sort(mine, {}, &ChunkPart::index);
+    for (const ChunkPart& part : mine) {
+        const auto begin = static_cast<std::ptrdiff_t>(part.begin), end = static_cast<std::ptrdiff_t>(part.end);
+        pages.insert(pages.end(), room.pages[part.thread].begin() + begin, room.pages[part.thread].begin() + end);
+        counts.insert(counts.end(), room.counts[part.thread].begin() + begin, room.counts[part.thread].begin() + end);
     }
     return true;
 }

@@ -23,6 +23,7 @@
 //   them: A*?*B finds exactly what A*?B finds (B at 2 .. 302 positions after
 //   A), and A*、*B what A*B finds.
 #include "engine/posting_stream.h"
+#include "engine/scan_chunks.h"
 #include "engine/skip_table.h"
 #include "engine/variant_table.h"
 
@@ -77,6 +78,7 @@ struct PostingTables {
     std::span<const std::uint32_t> lastPages;
     std::span<const std::uint32_t> links;
     SkipTables* skipTables = nullptr; // the index's skip tables; none: walk every header
+    SharedScanRoom* sharedRoom = nullptr; // the index's room for scans shared by two threads; none: fresh
 };
 
 // How ScanTerm executes the procedure; both find the same pages and counts.

@@ -20,8 +20,10 @@ TEST(ScanChunks, AStartIsAcceptedOnlyPastThePagesGivenOut)
     ScanChunks chunks;
     std::size_t index = 9;
     ChunkStart start;
-    ASSERT_TRUE(chunks.Take(index, start));
+    bool walked = true;
+    ASSERT_TRUE(chunks.Take(index, start, walked));
     EXPECT_EQ(index, 0u);
+    EXPECT_FALSE(walked);
     EXPECT_EQ(chunks.Limit(0, 0), ScanChunks::kClaimPages);
     EXPECT_EQ(chunks.Limit(0, 1000), 1000 + ScanChunks::kClaimPages);
     // The walker reached page 800 late: the first chunk has been given pages
@@ -34,11 +36,11 @@ TEST(ScanChunks, AStartIsAcceptedOnlyPastThePagesGivenOut)
     // Starts ascend.
     EXPECT_FALSE(chunks.Offer(At(1512)));
     EXPECT_TRUE(chunks.Offer(At(40000)));
-    ASSERT_TRUE(chunks.Take(index, start));
+    ASSERT_TRUE(chunks.Take(index, start, walked));
     EXPECT_EQ(index, 1u);
     EXPECT_EQ(start.page, 1512u);
     EXPECT_EQ(chunks.Limit(1, 2000), 40000u);
-    ASSERT_TRUE(chunks.Take(index, start));
+    ASSERT_TRUE(chunks.Take(index, start, walked));
     EXPECT_EQ(index, 2u);
     // The last chunk is given pages a stretch at a time until the walk is
     // done, then runs to the end.
@@ -47,7 +49,7 @@ TEST(ScanChunks, AStartIsAcceptedOnlyPastThePagesGivenOut)
     EXPECT_EQ(chunks.Limit(2, 50000), ScanChunks::kNoEnd);
     EXPECT_GT(chunks.Limit(2, UINT32_MAX), std::uint64_t{UINT32_MAX});
     EXPECT_FALSE(chunks.Offer(At(60000)));
-    EXPECT_FALSE(chunks.Take(index, start));
+    EXPECT_FALSE(chunks.Take(index, start, walked));
 }
 
 TEST(ScanChunks, AFailureStopsEveryThread)
@@ -57,7 +59,8 @@ TEST(ScanChunks, AFailureStopsEveryThread)
     chunks.Fail();
     std::size_t index = 0;
     ChunkStart start;
-    EXPECT_FALSE(chunks.Take(index, start));
+    bool walked = false;
+    EXPECT_FALSE(chunks.Take(index, start, walked));
     EXPECT_EQ(chunks.Limit(0, 0), 0u);
     EXPECT_FALSE(chunks.Offer(At(200)));
     EXPECT_TRUE(chunks.Failed());

@@ -707,11 +707,12 @@ bool SearchChunks(const TermPlan& plan, const PostingTables& tables, std::span<S
 }
 
 // The scan shared by two threads in chunks (scan_chunks.h). This thread
-// takes the first chunk and searches it with the index's skip tables, as the
-// scan on one thread would; a second thread walks its own cursors ahead,
-// without the skip tables (which only this thread extends), offering chunk
-// starts, and then searches chunks too. Any damage, met by either, makes the
-// term scan again on one thread, which meets it where that scan does.
+// takes the first chunk, from the streams' start; a second thread walks its
+// own cursors ahead, extending the index's skip tables (nobody else touches
+// them meanwhile), offering chunk starts, and then searches chunks too.
+// Chunks taken after the walk leap through the skip tables without adding
+// to them. Any damage, met by either thread, makes the term scan again on
+// one thread, which meets it where that scan does.
 bool ScanShared(const TermPlan& plan, const PostingTables& tables, std::vector<std::uint32_t>& pages,
                 std::vector<std::uint32_t>& counts, ScanFault& fault)
 {

@@ -115,6 +115,7 @@ void CIndex::Close()
     m_pageCounts.Close();
     m_termPages = {};
     m_termCounts = {};
+    m_sharedScanRoom = {};
     m_resultIndex = ResultIndex();
     m_fileList.Close();
     m_bOpen = false;

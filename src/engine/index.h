@@ -166,6 +166,7 @@ private:
     // Working room of a keyword search, kept for its capacity only: each
     // search starts them empty (stale).
     std::vector<std::uint32_t> m_termPages, m_termCounts;
+    SharedScanRoom m_sharedScanRoom;
     ResultIndex m_resultIndex;
     ScanMethod m_scanMethod = ScanMethod::Fast;
     bool m_bOpen = false;

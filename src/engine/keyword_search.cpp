@@ -181,12 +181,13 @@ bool CIndex::CombineTerm(std::u16string_view term, int mode, bool useVariants, s
     pages.clear();
     counts.clear();
     ScanFault fault;
-    const PostingTables tables{PostingData(), FirstBlocks(), LastPages(), BlockLinks(), &m_skipTables};
+    const PostingTables tables{PostingData(), FirstBlocks(), LastPages(), BlockLinks(), &m_skipTables,
+                               &m_sharedScanRoom};
     // A term with one cursor finds every page of its key's stream, counted,
     // as the page-count index lists them; a phrase may be found from the
     // pair index. Either leaves the term to the posting streams when its file
     // is missing, stale or damaged for the term.
-    const bool fast = m_scanMethod == ScanMethod::Fast;
+    const bool fast = m_scanMethod != ScanMethod::StepByStep;
     const std::uint32_t firstKey = plan.cursors[0].key;
     const bool answered = fast && (plan.cursors.size() == 1
                                        ? m_pageCounts.Read(firstKey, LastPages()[firstKey], pages, counts)

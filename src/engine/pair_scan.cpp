@@ -30,10 +30,18 @@ public:
             m_bFinished = true;
             return true;
         }
-        const bool restart = m_nNext % m_stream.markStride == 0;
+        // Every stride-th record starts its pages again from 0; a countdown
+        // finds them without dividing on every record.
+        const bool restart = m_nToRestart == 0;
         std::uint32_t delta = 0, length = 0;
-        if (!ReadPairLeb128(m_at, m_end, delta) || !ReadPairLeb128(m_at, m_end, length))
+        if (m_end - m_at >= 2 && (m_at[0] | m_at[1]) < 0x80) {
+            // Both numbers in one byte each, as for most records of a frequent pair.
+            delta = m_at[0];
+            length = m_at[1];
+            m_at += 2;
+        } else if (!ReadPairLeb128(m_at, m_end, delta) || !ReadPairLeb128(m_at, m_end, length)) {
             return false;
+        }
         const std::uint32_t base = restart ? 0 : m_nPage;
         if (base > UINT32_MAX - delta || (m_nNext > 0 && base + delta <= m_nPage) ||
             length > static_cast<std::size_t>(m_end - m_at) || length == 0)
@@ -41,6 +49,13 @@ public:
         m_nPage = base + delta;
         m_list = {m_at, m_at + length};
         m_at += length;
+        if (restart) {
+            m_nToRestart = m_stream.markStride - 1;
+            if (m_nNext > 0)
+                ++m_nMarkAfter;
+        } else {
+            --m_nToRestart;
+        }
         ++m_nNext;
         return true;
     }
@@ -50,12 +65,19 @@ public:
     // lies ahead.
     bool AdvanceTo(std::uint32_t target)
     {
-        while (!m_bFinished && m_nPage < target) {
-            if (!Leap(target) && !Next())
-                return false;
+        if (m_bFinished || m_nPage >= target)
+            return true;
+        // One leap at most: after it (or when the first mark ahead already
+        // lies beyond target) no mark the walk passes lies at or before target.
+        if (Leap(target)) {
             if (m_bDamaged)
                 return false;
+        } else if (!Next()) {
+            return false;
         }
+        while (!m_bFinished && m_nPage < target)
+            if (!Next())
+                return false;
         return true;
     }
 
@@ -77,7 +99,7 @@ private:
     bool Leap(std::uint32_t target)
     {
         const std::size_t marks = m_stream.marks.size() / 8;
-        std::size_t k = (m_nNext == 0 ? 0 : (m_nNext - 1) / m_stream.markStride) + 1;
+        std::size_t k = m_nMarkAfter;
         if (k > marks || MarkPage(k) > target)
             return false;
         std::size_t step = 1;
@@ -102,6 +124,8 @@ private:
         }
         m_at = m_stream.records.data() + offset;
         m_nNext = static_cast<std::uint32_t>(k * m_stream.markStride);
+        m_nToRestart = 0;
+        m_nMarkAfter = k; // reading record k * stride moves it on to k + 1
         if (!Next() || m_nPage != page)
             m_bDamaged = true;
         return true;
@@ -112,6 +136,8 @@ private:
     const std::uint8_t* m_end;
     ListInBlock m_list;
     std::uint32_t m_nNext = 0; // the record Next reads
+    std::uint32_t m_nToRestart = 0; // records before the next one that starts from page 0
+    std::size_t m_nMarkAfter = 1;   // the first mark after the current record
     std::uint32_t m_nPage = 0;
     bool m_bFinished = false;
     bool m_bDamaged = false;

@@ -3,11 +3,15 @@
 #include "engine/page_lists.h"
 #include "engine/page_search.h"
 #include "engine/lists_in_block.h"
+#include "engine/sound_lists.h"
 #include "engine/posting_cursor.h"
+#include "engine/scan_chunks.h"
 #include "engine/skip_table.h"
 #include "engine/term_search.h"
 
 #include <algorithm>
+#include <exception>
+#include <thread>
 
 namespace vesk {
 namespace {
@@ -76,10 +80,37 @@ class TermScan {
 public:
     TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod method);
 
+    // Makes this scan search one chunk of a scan shared by two threads
+    // (scan_chunks.h): from start (the streams' start for the first chunk)
+    // to where the chunks say it ends.
+    void SearchChunk(ScanChunks& chunks, std::size_t index, const ChunkStart& start)
+    {
+        m_pChunks = &chunks;
+        m_nChunk = index;
+        m_pStart = &start;
+        m_nLimit = 0;
+    }
+    // Sets the cursors' skip tables (one per cursor, taken from the index's
+    // by the caller); extend false uses them without adding marks, so that
+    // threads may share tables nobody extends meanwhile.
+    void UseSkipTables(std::span<SkipTable* const> tables, bool extend)
+    {
+        for (std::size_t i = 0; i < m_cursors.size(); ++i)
+            m_cursors[i].skips = tables[i];
+        m_bExtendSkips = extend;
+    }
+    // Walks the cursors from the streams' start and offers a chunk start
+    // each time cursor lead has passed about chunkBytes of its stream, until
+    // a stream ends. False on damage.
+    bool WalkChunks(ScanChunks& chunks, std::size_t lead, std::uint64_t chunkBytes);
+
     bool Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault);
 
 private:
     bool RunOneCursor(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault);
+    bool RunOneKeyPair(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault);
+    bool CountOnOneList(std::span<const std::uint8_t> list, std::uint32_t& places);
+    bool CountTwoSoundLists(std::uint32_t& places);
     enum class Advance { Reached, Finished, Damaged };
     Advance AdvanceTo(TermCursor& cursor, std::uint32_t target);
     bool Leap(TermCursor& cursor, std::uint32_t target);
@@ -105,8 +136,26 @@ private:
     bool m_bInBlockKind = false; // a phrase or a pair with "*" between, searched in block (fast method)
     bool m_bGapPair = false;     // two cursors in two segments
     bool m_bSharedKeys = false; // two cursors stand on one key's stream
+    bool m_bOneKeyPair = false; // a phrase or a pair with "*" between of two cursors on one key (fast method)
+    std::vector<std::uint32_t> m_oneListSums; // the page's list of such a pair, decoded
+    std::vector<std::uint32_t> m_secondListSums; // with two keys, the second list
     bool m_bGap = false; // the gap flag: kept from pass to pass, clear at the start of the term
     std::uint32_t m_nLastPage = UINT32_MAX; // no page after the earliest of the keys' last pages is found
+    // A chunk of a shared scan: it searches the pages below m_nLimit
+    // without asking the chunks again.
+    bool m_bExtendSkips = true;
+    ScanChunks* m_pChunks = nullptr;
+    std::size_t m_nChunk = 0;
+    const ChunkStart* m_pStart = nullptr;
+    std::uint64_t m_nLimit = ScanChunks::kNoEnd;
+
+    bool MayScan(std::uint32_t page)
+    {
+        if (page < m_nLimit)
+            return true;
+        m_nLimit = m_pChunks->Limit(m_nChunk, page);
+        return page < m_nLimit;
+    }
 };
 
 TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod method)
@@ -121,7 +170,7 @@ TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod
         m_nLastPage = std::min(m_nLastPage, cursor.lastPage);
         cursor.termPosition = planned.termPosition;
         cursor.key = planned.key;
-        if (method == ScanMethod::Fast && tables.skipTables != nullptr && plan.cursors.size() > 1)
+        if (method != ScanMethod::StepByStep && tables.skipTables != nullptr && plan.cursors.size() > 1)
             cursor.skips = &tables.skipTables->Find(planned.key);
         cursor.source = m_cursors.size();
         for (std::size_t i = 0; i < m_cursors.size(); ++i) {
@@ -138,7 +187,9 @@ TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod
     for (const TermCursor& cursor : m_cursors)
         m_bases.push_back(plan.termPositions - cursor.termPosition - 1);
     m_bGapPair = plan.segments.size() == 2 && m_cursors.size() == 2;
-    m_bInBlockKind = method == ScanMethod::Fast && (plan.segments.size() == 1 || m_bGapPair);
+    m_bInBlockKind = method != ScanMethod::StepByStep && (plan.segments.size() == 1 || m_bGapPair);
+    m_bOneKeyPair = m_bInBlockKind && m_cursors.size() == 2 && m_cursors[1].source == 0 &&
+                    (m_bGapPair || m_bases[0] - m_bases[1] <= sound_lists::kMaxPhraseDistance);
 }
 
 bool TermScan::Fault(const TermCursor& cursor, ScanFault& fault) const
@@ -175,14 +226,23 @@ inline void MakeRoomForPages(std::vector<std::uint32_t>& pages, std::vector<std:
 
 bool TermScan::Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault)
 {
-    if (m_cursors.size() == 1 && m_method == ScanMethod::Fast)
+    if (m_cursors.size() == 1 && m_method != ScanMethod::StepByStep)
         return RunOneCursor(pages, counts, fault);
-    for (TermCursor& cursor : m_cursors) {
-        if (!cursor.posting.ReadPageHeader())
-            return Fault(cursor, fault);
-        if (cursor.skips != nullptr)
-            cursor.skips->Extend(0, cursor.posting.Mark());
+    if (m_pStart != nullptr && !m_pStart->marks.empty()) {
+        // A later chunk: every cursor where the walk left it.
+        for (std::size_t i = 0; i < m_cursors.size(); ++i)
+            if (!m_cursors[i].posting.Restore(m_pStart->marks[i]))
+                return Fault(m_cursors[i], fault);
+    } else {
+        for (TermCursor& cursor : m_cursors) {
+            if (!cursor.posting.ReadPageHeader())
+                return Fault(cursor, fault);
+            if (cursor.skips != nullptr && m_bExtendSkips)
+                cursor.skips->Extend(0, cursor.posting.Mark());
+        }
     }
+    if (m_bOneKeyPair)
+        return RunOneKeyPair(pages, counts, fault);
     for (;;) {
         // Align the cursors on the largest page among them.
         std::uint32_t target = m_cursors[0].posting.Page();
@@ -194,6 +254,8 @@ bool TermScan::Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>
                 target = std::max(target, page);
             }
         }
+        if (!MayScan(target))
+            return true;
         if (same) {
             MakeRoomForPages(pages, counts, target, m_nLastPage);
             if (SearchPage(target, pages, counts) == PageEnd::Damaged)
@@ -243,6 +305,120 @@ bool TermScan::RunOneCursor(std::vector<std::uint32_t>& pages, std::vector<std::
     }
 }
 
+// Two cursors on one key stand on the same record of the same stream after
+// the same reads, so the first cursor walks for both, as the aligning loop
+// of Run would move each: a page's sound list (sound_lists.h) is counted
+// once; any other list is searched by the page search with the second
+// cursor set where the first stands. Finds what Run finds, and fails where
+// it fails (the first cursor meets any damage first).
+bool TermScan::RunOneKeyPair(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts,
+                             ScanFault& fault)
+{
+    TermCursor& lead = m_cursors[0];
+    for (;;) {
+        const std::uint32_t page = lead.posting.Page();
+        if (!MayScan(page))
+            return true;
+        MakeRoomForPages(pages, counts, page, m_nLastPage);
+        std::span<const std::uint8_t> list;
+        std::uint32_t places = 0;
+        if (lead.posting.ListBytesInBlock(list) && CountOnOneList(list, places)) {
+            if (places > 0) {
+                pages.push_back(page);
+                counts.push_back(places);
+            }
+        } else {
+            m_cursors[1].posting = lead.posting;
+            if (SearchPage(page, pages, counts) == PageEnd::Damaged)
+                for (const TermCursor& cursor : m_cursors)
+                    if (cursor.posting.Stream().Failed())
+                        return Fault(cursor, fault);
+        }
+        if (page == UINT32_MAX)
+            return true; // no page can follow
+        const Advance advance = AdvanceTo(lead, page + 1);
+        if (advance == Advance::Finished)
+            return true;
+        if (advance == Advance::Damaged)
+            return Fault(lead, fault);
+    }
+}
+
+// The places on a page of a pair on one key from its list; false when the
+// list is not sound (the page search then reads it).
+bool TermScan::CountOnOneList(std::span<const std::uint8_t> list, std::uint32_t& places)
+{
+    std::uint32_t count = 0;
+    if (!sound_lists::DecodeSound(list.data(), list.data() + list.size(), m_bases[0], m_oneListSums, count))
+        return false;
+    const std::span<const std::uint32_t> sums(m_oneListSums.data(), count);
+    const std::uint32_t distance = m_bases[0] - m_bases[1];
+    places = m_bGapPair ? sound_lists::CountOneKeyGapPair(sums, distance)
+                        : sound_lists::CountOneKeyPhrase(sums, distance);
+    return true;
+}
+
+bool TermScan::WalkChunks(ScanChunks& chunks, std::size_t lead, std::uint64_t chunkBytes)
+{
+    for (TermCursor& cursor : m_cursors) {
+        if (!cursor.posting.ReadPageHeader())
+            return false;
+        if (cursor.skips != nullptr && m_bExtendSkips)
+            cursor.skips->Extend(0, cursor.posting.Mark());
+    }
+    TermCursor& leader = m_cursors[lead];
+    for (;;) {
+        std::uint64_t walked = 0;
+        while (walked < chunkBytes) {
+            if (leader.posting.Page() == leader.lastPage)
+                return true; // the stream ends: the last chunk runs to its end
+            walked += leader.posting.Remaining() + 3; // a header takes three bytes or so
+            if (!leader.posting.NextRecord())
+                return false;
+            ++leader.record;
+            if (leader.skips != nullptr && m_bExtendSkips && leader.record % kSkipStride == 0)
+                leader.skips->Extend(leader.record, leader.posting.Mark());
+        }
+        ChunkStart start;
+        start.page = leader.posting.Page();
+        for (TermCursor& cursor : m_cursors) {
+            if (cursor.key == leader.key) {
+                cursor.posting = leader.posting; // a cursor of the leader's key stands where it does
+                start.marks.push_back(cursor.posting.Mark());
+                continue;
+            }
+            const Advance advance = AdvanceTo(cursor, start.page);
+            if (advance == Advance::Finished)
+                return true;
+            if (advance == Advance::Damaged)
+                return false;
+            start.marks.push_back(cursor.posting.Mark());
+        }
+        if (chunks.Failed())
+            return true;
+        chunks.Offer(std::move(start)); // refused among pages already given out: walk on
+    }
+}
+
+// Two cursors on two keys whose lists (in m_listBytes) are sound: their
+// places counted from the decoded lists (sound_lists.h); false for other
+// lists, which the caller searches number by number. The lists are left
+// unread: the next header step skips them.
+bool TermScan::CountTwoSoundLists(std::uint32_t& places)
+{
+    const ListInBlock& first = m_listBytes[0];
+    const ListInBlock& second = m_listBytes[1];
+    std::uint32_t firstCount = 0, secondCount = 0;
+    if (!sound_lists::DecodeSound(first.at, first.end, m_bases[0], m_oneListSums, firstCount) ||
+        !sound_lists::DecodeSound(second.at, second.end, m_bases[1], m_secondListSums, secondCount))
+        return false;
+    const std::span<const std::uint32_t> a(m_oneListSums.data(), firstCount);
+    const std::span<const std::uint32_t> b(m_secondListSums.data(), secondCount);
+    places = m_bGapPair ? sound_lists::CountGapPair(a, m_bases[0], b, m_bases[1])
+                        : sound_lists::CountPhrase(a, m_bases[0], b, m_bases[1]);
+    return true;
+}
+
 // Moves cursor on to the first record at or after target; Finished when it
 // meets the key's last page before that.
 TermScan::Advance TermScan::AdvanceTo(TermCursor& cursor, std::uint32_t target)
@@ -266,7 +442,7 @@ TermScan::Advance TermScan::AdvanceTo(TermCursor& cursor, std::uint32_t target)
         if (!posting.NextRecord())
             return Advance::Damaged;
         ++cursor.record;
-        if (cursor.record % kSkipStride == 0)
+        if (m_bExtendSkips && cursor.record % kSkipStride == 0)
             cursor.skips->Extend(cursor.record, posting.Mark());
     }
     return Advance::Reached;
@@ -309,7 +485,7 @@ PageEnd TermScan::SearchPage(std::uint32_t page, std::vector<std::uint32_t>& pag
     // their blocks when they lie inside them. Otherwise a term with "*" or
     // with a key twice decodes its lists once, and a phrase over distinct
     // keys reads the streams as it goes.
-    if (m_method == ScanMethod::Fast) {
+    if (m_method != ScanMethod::StepByStep) {
         PageEnd end = PageEnd::UsedUp;
         if (SearchInBlock(page, pages, counts, end))
             return end;
@@ -355,6 +531,15 @@ bool TermScan::SearchInBlock(std::uint32_t page, std::vector<std::uint32_t>& pag
         if (!m_cursors[i].posting.ListBytesInBlock(bytes))
             return false;
         m_listBytes[i] = {bytes.data(), bytes.data() + bytes.size()};
+    }
+    std::uint32_t places = 0;
+    if (n == 2 && CountTwoSoundLists(places)) {
+        if (places > 0) {
+            pages.push_back(page);
+            counts.push_back(places);
+        }
+        end = PageEnd::UsedUp;
+        return true;
     }
     const InBlockResult result = m_bGapPair
                                      ? CountGapPairInBlock(m_listBytes[0], m_listBytes[1], m_bases[0], m_bases[1])
@@ -435,6 +620,173 @@ PageEnd TermScan::CountDecodedPlaces(std::uint32_t page, std::vector<std::uint32
     return PageEnd::UsedUp;
 }
 
+// A term can be scanned in two halves when each page's search depends on
+// that page alone: a phrase (one segment) or a pair with "*" between. Other
+// terms with "*" carry the gap flag from page to page.
+bool CanSplit(const TermPlan& plan)
+{
+    return plan.cursors.size() >= 2 &&
+           (plan.segments.size() == 1 || (plan.segments.size() == 2 && plan.cursors.size() == 2));
+}
+
+// The number of blocks in key's stream, counted up to most: the link after
+// a stream's last block leaves the data, and a damaged chain ends the count
+// where it leaves the data or the link table.
+std::uint64_t StreamBlocks(const PostingTables& tables, std::uint32_t key, std::uint64_t most)
+{
+    const std::uint64_t dataBlocks = (tables.data.size() + kPostingBlockSize - 1) / kPostingBlockSize;
+    std::int64_t block = tables.firstBlocks[key];
+    std::uint64_t blocks = 0;
+    while (blocks < most && block >= 0 && static_cast<std::uint64_t>(block) < dataBlocks &&
+           static_cast<std::uint64_t>(block) < tables.links.size()) {
+        ++blocks;
+        block = tables.links[static_cast<std::size_t>(block)];
+    }
+    return blocks;
+}
+
+// A term is split when every cursor's stream runs over at least
+// kSplitBlocks blocks: then even the rarest key has so many records that a
+// second thread pays for its start (tens of microseconds) many times over.
+constexpr std::uint64_t kSplitBlocks = 32;
+
+bool AllStreamsLarge(const TermPlan& plan, const PostingTables& tables)
+{
+    for (const TermCursorPlan& cursor : plan.cursors)
+        if (StreamBlocks(tables, cursor.key, kSplitBlocks) < kSplitBlocks)
+            return false;
+    return true;
+}
+
+// Chunks a shared scan is cut into, by the bytes of its largest stream:
+// enough that the two threads finish close together however the work is
+// spread over the pages, few enough that taking a chunk costs nothing.
+constexpr std::uint64_t kChunks = 16;
+
+// The pages of one chunk in a thread's room: [begin, end) of its arrays.
+struct ChunkPart {
+    std::size_t index = 0;
+    int thread = 0;
+    std::size_t begin = 0, end = 0;
+};
+
+// Searches chunks, taken one after another, until none is left, appending
+// their pages and counts to the thread's arrays; false (and the chunks
+// failed) on damage.
+bool SearchChunks(const TermPlan& plan, const PostingTables& tables, std::span<SkipTable* const> skips,
+                  ScanChunks& chunks, int thread,
+                  std::vector<std::uint32_t>& roomPages, std::vector<std::uint32_t>& roomCounts,
+                  std::vector<ChunkPart>& parts)
+{
+    ChunkPart part;
+    part.thread = thread;
+    // The room's arrays are worked on here, not in place: the two threads'
+    // arrays stand side by side in the room, and every page appended
+    // rewrites an array's end, which would pass one cache line back and forth.
+    std::vector<std::uint32_t> pages = std::move(roomPages);
+    std::vector<std::uint32_t> counts = std::move(roomCounts);
+    ChunkStart start;
+    bool walked = false;
+    while (chunks.Take(part.index, start, walked)) {
+        TermScan scan(plan, tables, ScanMethod::Fast);
+        scan.SearchChunk(chunks, part.index, start);
+        if (walked && !skips.empty())
+            scan.UseSkipTables(skips, false); // complete now: the walker has stopped adding marks
+        part.begin = pages.size();
+        ScanFault fault;
+        if (!scan.Run(pages, counts, fault)) {
+            chunks.Fail();
+            break;
+        }
+        part.end = pages.size();
+        parts.push_back(part);
+    }
+    roomPages = std::move(pages);
+    roomCounts = std::move(counts);
+    return !chunks.Failed();
+}
+
+// The scan shared by two threads in chunks (scan_chunks.h). This thread
+// takes the first chunk, from the streams' start; a second thread walks its
+// own cursors ahead, extending the index's skip tables (nobody else touches
+// them meanwhile), offering chunk starts, and then searches chunks too.
+// Chunks taken after the walk leap through the skip tables without adding
+// to them. Any damage, met by either thread, makes the term scan again on
+// one thread, which meets it where that scan does.
+bool ScanShared(const TermPlan& plan, const PostingTables& tables, std::vector<std::uint32_t>& pages,
+                std::vector<std::uint32_t>& counts, ScanFault& fault)
+{
+    const std::uint64_t dataBlocks = (tables.data.size() + kPostingBlockSize - 1) / kPostingBlockSize;
+    std::size_t lead = 0;
+    std::uint64_t leadBlocks = 0;
+    for (std::size_t i = 0; i < plan.cursors.size(); ++i) {
+        const std::uint64_t blocks = StreamBlocks(tables, plan.cursors[i].key, dataBlocks);
+        if (blocks > leadBlocks) {
+            lead = i;
+            leadBlocks = blocks;
+        }
+    }
+    PostingTables ownTables = tables;
+    ownTables.skipTables = nullptr;
+    SharedScanRoom localRoom;
+    SharedScanRoom& room = tables.sharedRoom != nullptr ? *tables.sharedRoom : localRoom;
+    for (int t = 0; t < 2; ++t) {
+        room.pages[t].clear();
+        room.counts[t].clear();
+    }
+    // The walker extends the index's skip tables, found here (finding may
+    // add a table); the chunks searched after the walk leap through them.
+    std::vector<SkipTable*> skips;
+    if (tables.skipTables != nullptr)
+        for (const TermCursorPlan& cursor : plan.cursors)
+            skips.push_back(&tables.skipTables->Find(cursor.key));
+    ScanChunks chunks;
+    std::size_t firstIndex = 0;
+    ChunkStart firstStart;
+    bool walked = false;
+    chunks.Take(firstIndex, firstStart, walked); // the first chunk, from the streams' start
+    const std::size_t before = pages.size();
+    std::vector<ChunkPart> mine, theirs;
+    {
+        std::jthread worker([&] { // joined also if this thread throws
+            try {
+                TermScan walker(plan, ownTables, ScanMethod::Fast);
+                if (!skips.empty())
+                    walker.UseSkipTables(skips, true);
+                const bool walked = walker.WalkChunks(chunks, lead, leadBlocks * kPostingBlockSize / kChunks);
+                chunks.WalkDone();
+                if (!walked)
+                    chunks.Fail();
+                else
+                    SearchChunks(plan, ownTables, skips, chunks, 1, room.pages[1], room.counts[1], theirs);
+            } catch (const std::exception&) {
+                chunks.Fail(); // scanned again below
+                chunks.WalkDone();
+            }
+        });
+        TermScan first(plan, ownTables, ScanMethod::Fast);
+        first.SearchChunk(chunks, firstIndex, firstStart);
+        if (!first.Run(pages, counts, fault))
+            chunks.Fail();
+        else
+            SearchChunks(plan, ownTables, skips, chunks, 0, room.pages[0], room.counts[0], mine);
+    }
+    if (chunks.Failed()) {
+        pages.resize(before);
+        counts.resize(before);
+        TermScan scan(plan, tables, ScanMethod::Fast);
+        return scan.Run(pages, counts, fault);
+    }
+    mine.insert(mine.end(), theirs.begin(), theirs.end());
+    std::ranges::sort(mine, {}, &ChunkPart::index);
+    for (const ChunkPart& part : mine) {
+        const auto begin = static_cast<std::ptrdiff_t>(part.begin), end = static_cast<std::ptrdiff_t>(part.end);
+        pages.insert(pages.end(), room.pages[part.thread].begin() + begin, room.pages[part.thread].begin() + end);
+        counts.insert(counts.end(), room.counts[part.thread].begin() + begin, room.counts[part.thread].begin() + end);
+    }
+    return true;
+}
+
 } // namespace
 
 bool ScanTerm(const TermPlan& plan, const PostingTables& tables, std::vector<std::uint32_t>& pages,
@@ -442,6 +794,10 @@ bool ScanTerm(const TermPlan& plan, const PostingTables& tables, std::vector<std
 {
     if (plan.cursors.empty() || plan.segments.empty())
         return true;
+    if (method != ScanMethod::StepByStep && CanSplit(plan) &&
+        (method == ScanMethod::FastInTwo || AllStreamsLarge(plan, tables))) {
+        return ScanShared(plan, tables, pages, counts, fault);
+    }
     TermScan scan(plan, tables, method);
     return scan.Run(pages, counts, fault);
 }

@@ -23,6 +23,7 @@
 //   them: A*?*B finds exactly what A*?B finds (B at 2 .. 302 positions after
 //   A), and A*、*B what A*B finds.
 #include "engine/posting_stream.h"
+#include "engine/scan_chunks.h"
 #include "engine/skip_table.h"
 #include "engine/variant_table.h"
 
@@ -77,6 +78,7 @@ struct PostingTables {
     std::span<const std::uint32_t> lastPages;
     std::span<const std::uint32_t> links;
     SkipTables* skipTables = nullptr; // the index's skip tables; none: walk every header
+    SharedScanRoom* sharedRoom = nullptr; // the index's room for scans shared by two threads; none: fresh
 };
 
 // How ScanTerm executes the procedure; both find the same pages and counts.
@@ -93,6 +95,10 @@ enum class ScanMethod {
     // key); a pair of characters with "*" between is counted straight from
     // them, any other such term by the page search over the decoded lists.
     Fast,
+    // The fast method with every term that can be split scanned in two
+    // halves on two threads, whatever the size of its streams (Fast splits
+    // only terms over large streams): the split put to the test.
+    FastInTwo,
 };
 
 struct ScanFault {
@@ -103,7 +109,9 @@ struct ScanFault {
 
 // Searches the planned term. Appends the pages found (ascending) and their
 // counts; false with fault filled when a stream is damaged (pages and counts
-// then hold what was found before it).
+// then hold what was found before it). The fast method scans a phrase or a
+// pair with "*" between over large streams in two halves on two threads;
+// the answer, and the damage reported, are those of the scan on one.
 bool ScanTerm(const TermPlan& plan, const PostingTables& tables, std::vector<std::uint32_t>& pages,
               std::vector<std::uint32_t>& counts, ScanFault& fault, ScanMethod method = ScanMethod::Fast);
 

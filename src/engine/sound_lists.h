@@ -129,10 +129,14 @@ inline std::uint32_t CountPhrase(std::span<const std::uint32_t> a, std::uint32_t
     std::uint32_t places = 0;
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        const std::uint32_t x = a[i] + aBase, y = b[j] + bBase;
-        places += x == y ? 1 : 0;
-        i += x <= y ? 1 : 0;
-        j += y <= x ? 1 : 0;
+        // The signs of the two differences, as numbers: the compiler keeps
+        // comparisons written as such in branches.
+        const std::int64_t x = a[i] + aBase, y = b[j] + bBase;
+        const auto below = static_cast<std::uint64_t>(x - y) >> 63; // x < y
+        const auto above = static_cast<std::uint64_t>(y - x) >> 63; // x > y
+        places += static_cast<std::uint32_t>(1 - below - above);
+        i += 1 - above;
+        j += 1 - below;
     }
     return places;
 }
@@ -147,9 +151,11 @@ inline std::uint32_t CountGapPair(std::span<const std::uint32_t> a, std::uint32_
     std::uint32_t places = 0;
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        const std::uint32_t x = a[i] + aBase, y = b[j] + bBase;
-        const std::uint32_t before = y < x ? 1 : 0;
-        places += (1 - before) & (y - x <= kMaxGap ? 1 : 0);
+        // As numbers, not comparisons, for the same reason as in CountPhrase.
+        const std::int64_t x = a[i] + aBase, y = b[j] + bBase;
+        const auto before = static_cast<std::uint64_t>(y - x) >> 63;            // y < x
+        const auto near = static_cast<std::uint64_t>(y - x - kMaxGap - 1) >> 63; // y - x <= kMaxGap
+        places += static_cast<std::uint32_t>((1 - before) & near);
         j += before;
         i += 1 - before;
     }

@@ -3,7 +3,7 @@
 #include "engine/page_lists.h"
 #include "engine/page_search.h"
 #include "engine/lists_in_block.h"
-#include "engine/sound_lists.h"
+#include "engine/one_key_pair.h"
 #include "engine/posting_cursor.h"
 #include "engine/scan_chunks.h"
 #include "engine/skip_table.h"
@@ -110,7 +110,6 @@ private:
     bool RunOneCursor(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault);
     bool RunOneKeyPair(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault);
     bool CountOnOneList(std::span<const std::uint8_t> list, std::uint32_t& places);
-    bool CountTwoSoundLists(std::uint32_t& places);
     enum class Advance { Reached, Finished, Damaged };
     Advance AdvanceTo(TermCursor& cursor, std::uint32_t target);
     bool Leap(TermCursor& cursor, std::uint32_t target);
@@ -138,7 +137,6 @@ private:
     bool m_bSharedKeys = false; // two cursors stand on one key's stream
     bool m_bOneKeyPair = false; // a phrase or a pair with "*" between of two cursors on one key (fast method)
     std::vector<std::uint32_t> m_oneListSums; // the page's list of such a pair, decoded
-    std::vector<std::uint32_t> m_secondListSums; // with two keys, the second list
     bool m_bGap = false; // the gap flag: kept from pass to pass, clear at the start of the term
     std::uint32_t m_nLastPage = UINT32_MAX; // no page after the earliest of the keys' last pages is found
     // A chunk of a shared scan: it searches the pages below m_nLimit
@@ -189,7 +187,7 @@ TermScan::TermScan(const TermPlan& plan, const PostingTables& tables, ScanMethod
     m_bGapPair = plan.segments.size() == 2 && m_cursors.size() == 2;
     m_bInBlockKind = method != ScanMethod::StepByStep && (plan.segments.size() == 1 || m_bGapPair);
     m_bOneKeyPair = m_bInBlockKind && m_cursors.size() == 2 && m_cursors[1].source == 0 &&
-                    (m_bGapPair || m_bases[0] - m_bases[1] <= sound_lists::kMaxPhraseDistance);
+                    (m_bGapPair || m_bases[0] - m_bases[1] <= one_key_pair::kMaxPhraseDistance);
 }
 
 bool TermScan::Fault(const TermCursor& cursor, ScanFault& fault) const
@@ -307,7 +305,7 @@ bool TermScan::RunOneCursor(std::vector<std::uint32_t>& pages, std::vector<std::
 
 // Two cursors on one key stand on the same record of the same stream after
 // the same reads, so the first cursor walks for both, as the aligning loop
-// of Run would move each: a page's sound list (sound_lists.h) is counted
+// of Run would move each: a page's sound list (one_key_pair.h) is counted
 // once; any other list is searched by the page search with the second
 // cursor set where the first stands. Finds what Run finds, and fails where
 // it fails (the first cursor meets any damage first).
@@ -349,12 +347,12 @@ bool TermScan::RunOneKeyPair(std::vector<std::uint32_t>& pages, std::vector<std:
 bool TermScan::CountOnOneList(std::span<const std::uint8_t> list, std::uint32_t& places)
 {
     std::uint32_t count = 0;
-    if (!sound_lists::DecodeSound(list.data(), list.data() + list.size(), m_bases[0], m_oneListSums, count))
+    if (!one_key_pair::DecodeSound(list.data(), list.data() + list.size(), m_bases[0], m_oneListSums, count))
         return false;
     const std::span<const std::uint32_t> sums(m_oneListSums.data(), count);
     const std::uint32_t distance = m_bases[0] - m_bases[1];
-    places = m_bGapPair ? sound_lists::CountOneKeyGapPair(sums, distance)
-                        : sound_lists::CountOneKeyPhrase(sums, distance);
+    places = m_bGapPair ? one_key_pair::CountGapPair(sums, distance)
+                        : one_key_pair::CountPhrase(sums, distance);
     return true;
 }
 
@@ -398,25 +396,6 @@ bool TermScan::WalkChunks(ScanChunks& chunks, std::size_t lead, std::uint64_t ch
             return true;
         chunks.Offer(std::move(start)); // refused among pages already given out: walk on
     }
-}
-
-// Two cursors on two keys whose lists (in m_listBytes) are sound: their
-// places counted from the decoded lists (sound_lists.h); false for other
-// lists, which the caller searches number by number. The lists are left
-// unread: the next header step skips them.
-bool TermScan::CountTwoSoundLists(std::uint32_t& places)
-{
-    const ListInBlock& first = m_listBytes[0];
-    const ListInBlock& second = m_listBytes[1];
-    std::uint32_t firstCount = 0, secondCount = 0;
-    if (!sound_lists::DecodeSound(first.at, first.end, m_bases[0], m_oneListSums, firstCount) ||
-        !sound_lists::DecodeSound(second.at, second.end, m_bases[1], m_secondListSums, secondCount))
-        return false;
-    const std::span<const std::uint32_t> a(m_oneListSums.data(), firstCount);
-    const std::span<const std::uint32_t> b(m_secondListSums.data(), secondCount);
-    places = m_bGapPair ? sound_lists::CountGapPair(a, m_bases[0], b, m_bases[1])
-                        : sound_lists::CountPhrase(a, m_bases[0], b, m_bases[1]);
-    return true;
 }
 
 // Moves cursor on to the first record at or after target; Finished when it
@@ -532,15 +511,6 @@ bool TermScan::SearchInBlock(std::uint32_t page, std::vector<std::uint32_t>& pag
             return false;
         m_listBytes[i] = {bytes.data(), bytes.data() + bytes.size()};
     }
-    std::uint32_t places = 0;
-    if (n == 2 && CountTwoSoundLists(places)) {
-        if (places > 0) {
-            pages.push_back(page);
-            counts.push_back(places);
-        }
-        end = PageEnd::UsedUp;
-        return true;
-    }
     const InBlockResult result = m_bGapPair
                                      ? CountGapPairInBlock(m_listBytes[0], m_listBytes[1], m_bases[0], m_bases[1])
                                      : SearchPhraseInBlock(m_listBytes, m_bases, m_aligned);
@@ -645,10 +615,14 @@ std::uint64_t StreamBlocks(const PostingTables& tables, std::uint32_t key, std::
     return blocks;
 }
 
-// A term is split when every cursor's stream runs over at least
-// kSplitBlocks blocks: then even the rarest key has so many records that a
-// second thread pays for its start (tens of microseconds) many times over.
-constexpr std::uint64_t kSplitBlocks = 32;
+// A term is shared when every cursor's stream runs over at least
+// kSplitBlocks blocks (1 MiB). Sharing costs the second thread's start, a
+// walk of the streams' headers and sixteen chunk starts, and the two threads
+// of this machine's two cores slow each other down by a third; measured on
+// the demo corpus, terms over streams of 60 to 100 blocks (春*秋, 春?秋?)
+// took 1.3 to 1.5 times as long shared, while at ten times the corpus (500
+// blocks and more) sharing takes a quarter to two fifths off.
+constexpr std::uint64_t kSplitBlocks = 256;
 
 bool AllStreamsLarge(const TermPlan& plan, const PostingTables& tables)
 {

@@ -1,31 +1,26 @@
 #pragma once
-// Terms of two cursors (a phrase of two characters, "?" between or around
-// them allowed, and a pair with "*" between) counted on a page from their
-// position lists decoded beforehand, when the lists are sound: every number
-// whole, the positions ascending strictly, and no aligned position near
-// 2^32 - 1. Over such lists the forward scan of the page search finds a set
-// property of the positions, which is counted here with few branches that
-// depend on the data (the scan's reads mispredict often: a frequent
-// character's positions lie about a hundred apart, so one- and two-byte
-// numbers alternate at random):
-//   - a phrase: the aligned positions the two lists share;
-//   - A*B: the positions a of A for which the first position of B at or
-//     after a lies at most 300 beyond it (when B runs out, no later a can
-//     have one).
-// When both cursors stand on one key, both lists are the one list s[0] <
-// s[1] < ..., and the second character stands d term positions after the
-// first: a phrase counts the s[i] for which s[i] + d is a position too, and
-// A*A the s[i] whose first position at or after s[i] + d lies at most 300
-// beyond that.
-// Lists that are not sound are left to the page search, which reads them
-// as the scan does and meets their damage where it lies.
+// Terms whose two cursors stand on one key's stream: a character with itself
+// at a distance ("?" between, as 不?不) or with "*" between (不*不). On every
+// page both cursors read the same position list, so the stream is walked
+// once and each page's list read once, decoded, and counted.
+//
+// Over a sound list of ascending positions s[0] < s[1] < ... (every number
+// whole, no position repeated, no aligned position near 2^32 - 1) the forward
+// scan of the page search finds, with the second character d term positions
+// after the first:
+//   - a phrase: the positions s[i] for which s[i] + d is a position too;
+//   - a pair with "*" between: the positions s[i] for which the first
+//     position at or after s[i] + d lies at most 300 beyond s[i] + d (when
+//     there is none, no later position has one either).
+// Lists that are not sound are left to the page search, which reads them as
+// the scan does and meets their damage where it lies.
 #include "engine/term_search.h"
 
 #include <cstdint>
 #include <span>
 #include <vector>
 
-namespace vesk::sound_lists {
+namespace vesk::one_key_pair {
 
 // Decodes a list read straight from its block, bytes [at, end), into sums
 // (resized to fit; it keeps its room) as running sums and sets count. True
@@ -85,7 +80,7 @@ inline constexpr std::uint32_t kMaxPhraseDistance = 8;
 
 // A phrase over one key: the positions s for which s + d (1 <= d <=
 // kMaxPhraseDistance) is a position too.
-inline std::uint32_t CountOneKeyPhrase(std::span<const std::uint32_t> s, std::uint32_t d)
+inline std::uint32_t CountPhrase(std::span<const std::uint32_t> s, std::uint32_t d)
 {
     const std::size_t n = s.size();
     std::uint32_t places = 0;
@@ -102,7 +97,7 @@ inline std::uint32_t CountOneKeyPhrase(std::span<const std::uint32_t> s, std::ui
 
 // A pair with "*" between over one key (g >= 1): the positions s for which
 // the first position at or after s + g lies at most kMaxGap beyond it.
-inline std::uint32_t CountOneKeyGapPair(std::span<const std::uint32_t> s, std::uint32_t g)
+inline std::uint32_t CountGapPair(std::span<const std::uint32_t> s, std::uint32_t g)
 {
     const std::size_t n = s.size();
     std::uint32_t places = 0;
@@ -120,46 +115,4 @@ inline std::uint32_t CountOneKeyGapPair(std::span<const std::uint32_t> s, std::u
     return places;
 }
 
-// A phrase over two keys: the aligned positions (a + aBase, b + bBase)
-// the lists share. Each step moves on the list with the smaller position, or
-// both on a match, chosen without a branch.
-inline std::uint32_t CountPhrase(std::span<const std::uint32_t> a, std::uint32_t aBase,
-                                 std::span<const std::uint32_t> b, std::uint32_t bBase)
-{
-    std::uint32_t places = 0;
-    std::size_t i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        // The signs of the two differences, as numbers: the compiler keeps
-        // comparisons written as such in branches.
-        const std::int64_t x = a[i] + aBase, y = b[j] + bBase;
-        const auto below = static_cast<std::uint64_t>(x - y) >> 63; // x < y
-        const auto above = static_cast<std::uint64_t>(y - x) >> 63; // x > y
-        places += static_cast<std::uint32_t>(1 - below - above);
-        i += 1 - above;
-        j += 1 - below;
-    }
-    return places;
-}
-
-// A*B over two keys: the aligned positions x of A (a + aBase) for which the
-// first aligned position y of B (b + bBase) at or after x lies at most
-// kMaxGap beyond it. Each step either moves B on (y before x) or judges x and
-// moves A on, chosen without a branch.
-inline std::uint32_t CountGapPair(std::span<const std::uint32_t> a, std::uint32_t aBase,
-                                  std::span<const std::uint32_t> b, std::uint32_t bBase)
-{
-    std::uint32_t places = 0;
-    std::size_t i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-        // As numbers, not comparisons, for the same reason as in CountPhrase.
-        const std::int64_t x = a[i] + aBase, y = b[j] + bBase;
-        const auto before = static_cast<std::uint64_t>(y - x) >> 63;            // y < x
-        const auto near = static_cast<std::uint64_t>(y - x - kMaxGap - 1) >> 63; // y - x <= kMaxGap
-        places += static_cast<std::uint32_t>((1 - before) & near);
-        j += before;
-        i += 1 - before;
-    }
-    return places;
-}
-
-} // namespace vesk::sound_lists
+} // namespace vesk::one_key_pair

@@ -15,6 +15,7 @@
 #include "engine/posting_cursor.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <vector>
@@ -49,11 +50,28 @@ public:
     bool Offer(ChunkStart start)
     {
         const std::lock_guard lock(m_mutex);
-        if (m_bFailed || m_bWalked || start.page < m_nClaimed || start.page <= m_starts.back().page)
+        if (m_bFailed || m_bWalked || m_bEnded || start.page < m_nClaimed || start.page <= m_starts.back().page)
             return false;
         m_starts.push_back(std::move(start));
         return true;
     }
+
+    // A thread has searched chunk index to its end. When that was the last
+    // chunk, the search has reached the end of the streams: no start can be
+    // offered any more, and the walker may stop.
+    void Searched(std::size_t index)
+    {
+        const std::lock_guard lock(m_mutex);
+        if (index + 1 == m_starts.size()) {
+            m_bEnded = true;
+            m_bStop.store(true, std::memory_order_release);
+        }
+    }
+
+    // Whether the walker should stop: the search has reached the end of the
+    // streams (a thread overtook the walk) or failed. Cheap enough to ask
+    // every few hundred records.
+    bool Stopped() const { return m_bStop.load(std::memory_order_acquire); }
 
     // No more chunks will be offered.
     void WalkDone()
@@ -98,6 +116,7 @@ public:
     {
         const std::lock_guard lock(m_mutex);
         m_bFailed = true;
+        m_bStop.store(true, std::memory_order_release);
     }
     bool Failed() const
     {
@@ -118,6 +137,8 @@ private:
     std::uint64_t m_nClaimed = 0;
     bool m_bWalked = false;
     bool m_bFailed = false;
+    bool m_bEnded = false;
+    std::atomic<bool> m_bStop{false};
 };
 
 } // namespace vesk

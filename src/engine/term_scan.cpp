@@ -367,9 +367,11 @@ bool TermScan::WalkChunks(ScanChunks& chunks, std::size_t lead, std::uint64_t ch
     TermCursor& leader = m_cursors[lead];
     for (;;) {
         std::uint64_t walked = 0;
-        while (walked < chunkBytes) {
+        for (std::uint32_t records = 1; walked < chunkBytes; ++records) {
             if (leader.posting.Page() == leader.lastPage)
                 return true; // the stream ends: the last chunk runs to its end
+            if (records % 256 == 0 && chunks.Stopped())
+                return true; // a searching thread has overtaken the walk and reached the end
             walked += leader.posting.Remaining() + 3; // a header takes three bytes or so
             if (!leader.posting.NextRecord())
                 return false;
@@ -392,7 +394,7 @@ bool TermScan::WalkChunks(ScanChunks& chunks, std::size_t lead, std::uint64_t ch
                 return false;
             start.marks.push_back(cursor.posting.Mark());
         }
-        if (chunks.Failed())
+        if (chunks.Stopped())
             return true;
         chunks.Offer(std::move(start)); // refused among pages already given out: walk on
     }
@@ -674,6 +676,7 @@ bool SearchChunks(const TermPlan& plan, const PostingTables& tables, std::span<S
         }
         part.end = pages.size();
         parts.push_back(part);
+        chunks.Searched(part.index);
     }
     roomPages = std::move(pages);
     roomCounts = std::move(counts);
@@ -740,10 +743,12 @@ bool ScanShared(const TermPlan& plan, const PostingTables& tables, std::vector<s
         });
         TermScan first(plan, ownTables, ScanMethod::Fast);
         first.SearchChunk(chunks, firstIndex, firstStart);
-        if (!first.Run(pages, counts, fault))
-            chunks.Fail();
-        else
+        if (first.Run(pages, counts, fault)) {
+            chunks.Searched(firstIndex);
             SearchChunks(plan, ownTables, skips, chunks, 0, room.pages[0], room.counts[0], mine);
+        } else {
+            chunks.Fail();
+        }
     }
     if (chunks.Failed()) {
         pages.resize(before);

@@ -52,6 +52,27 @@ TEST(ScanChunks, AStartIsAcceptedOnlyPastThePagesGivenOut)
     EXPECT_FALSE(chunks.Take(index, start, walked));
 }
 
+TEST(ScanChunks, ReachingTheEndStopsTheWalk)
+{
+    ScanChunks chunks;
+    std::size_t index = 0;
+    ChunkStart start;
+    bool walked = false;
+    ASSERT_TRUE(chunks.Take(index, start, walked));
+    ASSERT_TRUE(chunks.Offer(At(ScanChunks::kClaimPages)));
+    // The first chunk ends where the second starts: nothing is over yet.
+    chunks.Searched(0);
+    EXPECT_FALSE(chunks.Stopped());
+    ASSERT_TRUE(chunks.Take(index, start, walked));
+    EXPECT_EQ(index, 1u);
+    // The last chunk searched to its end: the streams are done, the walker
+    // stops and offers nothing more.
+    chunks.Searched(1);
+    EXPECT_TRUE(chunks.Stopped());
+    EXPECT_FALSE(chunks.Failed());
+    EXPECT_FALSE(chunks.Offer(At(100000)));
+}
+
 TEST(ScanChunks, AFailureStopsEveryThread)
 {
     ScanChunks chunks;
@@ -64,6 +85,7 @@ TEST(ScanChunks, AFailureStopsEveryThread)
     EXPECT_EQ(chunks.Limit(0, 0), 0u);
     EXPECT_FALSE(chunks.Offer(At(200)));
     EXPECT_TRUE(chunks.Failed());
+    EXPECT_TRUE(chunks.Stopped());
 }
 
 } // namespace

@@ -58,22 +58,10 @@ char32_t CodePointOfSlot(std::uint32_t slot)
 // Number of blocks in each character key's stream.
 std::vector<std::uint32_t> StreamBlocks(const CIndex& index)
 {
+    const PostingTables tables{index.PostingData(), index.FirstBlocks(), index.LastPages(), index.BlockLinks()};
     std::vector<std::uint32_t> blocks(kCharacterSlots, 0);
-    const auto links = index.BlockLinks();
-    const std::uint64_t dataBlocks = (index.PostingData().size() + kPostingBlockSize - 1) / kPostingBlockSize;
-    for (std::uint32_t key = 0; key < static_cast<std::uint32_t>(kCharacterSlots); ++key) {
-        std::int64_t block = index.FirstBlocks()[key];
-        std::uint32_t n = 0;
-        // The link after a stream's last block leaves the data (0xFFFFFFFF).
-        while (block >= 0 && static_cast<std::uint64_t>(block) < dataBlocks && n <= dataBlocks) {
-            ++n;
-            const std::uint32_t next = static_cast<std::size_t>(block) < links.size() ? links[static_cast<std::size_t>(block)] : 0xFFFFFFFF;
-            if (next == 0xFFFFFFFF || next == static_cast<std::uint32_t>(block))
-                break;
-            block = next;
-        }
-        blocks[key] = n;
-    }
+    for (std::uint32_t key = 0; key < static_cast<std::uint32_t>(kCharacterSlots); ++key)
+        blocks[key] = static_cast<std::uint32_t>(vesk::StreamBlocks(tables, key));
     return blocks;
 }
 

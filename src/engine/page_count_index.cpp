@@ -9,17 +9,6 @@ namespace {
 
 static_assert(std::endian::native == std::endian::little, "the page-count file is read in place as little-endian");
 
-// One leb128 number at at (moved past it): one byte for most page deltas
-// and counts, the checked reading for the rest.
-inline bool ReadNumber(const std::uint8_t*& at, const std::uint8_t* end, std::uint32_t& value)
-{
-    if (at < end && *at < 0x80) {
-        value = *at++;
-        return true;
-    }
-    return ReadPairLeb128(at, end, value);
-}
-
 } // namespace
 
 bool ReadPageCountHeader(std::span<const std::uint8_t> bytes, std::uint64_t& keys, std::uint64_t& tableOffset)
@@ -63,13 +52,7 @@ bool DecodePageCounts(std::span<const std::uint8_t> stream, std::uint32_t record
     bool ok = true;
     for (std::uint32_t r = 0; r < records; ++r) {
         std::uint32_t delta = 0, count = 0;
-        // Both numbers in one byte each: the common case, with the bounds
-        // checked once for the two.
-        if (end - at >= 2 && (at[0] | at[1]) < 0x80) {
-            delta = at[0];
-            count = at[1];
-            at += 2;
-        } else if (!ReadNumber(at, end, delta) || !ReadNumber(at, end, count)) {
+        if (!ReadPairLeb128Two(at, end, delta, count)) {
             ok = false;
             break;
         }

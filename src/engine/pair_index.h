@@ -98,6 +98,22 @@ inline bool ReadPairLeb128(const std::uint8_t*& at, const std::uint8_t* end, std
     return false;
 }
 
+// Reads the two leb128 numbers that open a record (a page delta and a
+// length or count); false when either is damaged. Both in one byte each, the
+// common case in every stream of the pair and page-count files, are taken at
+// once with one bounds check.
+inline bool ReadPairLeb128Two(const std::uint8_t*& at, const std::uint8_t* end, std::uint32_t& first,
+                              std::uint32_t& second)
+{
+    if (end - at >= 2 && (at[0] | at[1]) < 0x80) {
+        first = at[0];
+        second = at[1];
+        at += 2;
+        return true;
+    }
+    return ReadPairLeb128(at, end, first) && ReadPairLeb128(at, end, second);
+}
+
 inline constexpr std::uint64_t kPairChecksumMul = 0x9E3779B97F4A7C15ULL;
 
 // Mixes the whole 8-byte words of bytes into h (a trailing part is left).

@@ -34,14 +34,8 @@ public:
         // finds them without dividing on every record.
         const bool restart = m_nToRestart == 0;
         std::uint32_t delta = 0, length = 0;
-        if (m_end - m_at >= 2 && (m_at[0] | m_at[1]) < 0x80) {
-            // Both numbers in one byte each, as for most records of a frequent pair.
-            delta = m_at[0];
-            length = m_at[1];
-            m_at += 2;
-        } else if (!ReadPairLeb128(m_at, m_end, delta) || !ReadPairLeb128(m_at, m_end, length)) {
+        if (!ReadPairLeb128Two(m_at, m_end, delta, length))
             return false;
-        }
         const std::uint32_t base = restart ? 0 : m_nPage;
         if (base > UINT32_MAX - delta || (m_nNext > 0 && base + delta <= m_nPage) ||
             length > static_cast<std::size_t>(m_end - m_at) || length == 0)

@@ -108,6 +108,7 @@ public:
 
 private:
     bool RunOneCursor(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault);
+    TermCursor* ReadFirstHeaders();
     bool RunOneKeyPair(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>& counts, ScanFault& fault);
     bool CountOnOneList(std::span<const std::uint8_t> list, std::uint32_t& places);
     enum class Advance { Reached, Finished, Damaged };
@@ -231,13 +232,8 @@ bool TermScan::Run(std::vector<std::uint32_t>& pages, std::vector<std::uint32_t>
         for (std::size_t i = 0; i < m_cursors.size(); ++i)
             if (!m_cursors[i].posting.Restore(m_pStart->marks[i]))
                 return Fault(m_cursors[i], fault);
-    } else {
-        for (TermCursor& cursor : m_cursors) {
-            if (!cursor.posting.ReadPageHeader())
-                return Fault(cursor, fault);
-            if (cursor.skips != nullptr && m_bExtendSkips)
-                cursor.skips->Extend(0, cursor.posting.Mark());
-        }
+    } else if (TermCursor* failed = ReadFirstHeaders()) {
+        return Fault(*failed, fault);
     }
     if (m_bOneKeyPair)
         return RunOneKeyPair(pages, counts, fault);
@@ -303,6 +299,19 @@ bool TermScan::RunOneCursor(std::vector<std::uint32_t>& pages, std::vector<std::
     }
 }
 
+// Reads every cursor's first page header (marking record 0 in its skip
+// table); the cursor that meets damage, or nullptr.
+TermCursor* TermScan::ReadFirstHeaders()
+{
+    for (TermCursor& cursor : m_cursors) {
+        if (!cursor.posting.ReadPageHeader())
+            return &cursor;
+        if (cursor.skips != nullptr && m_bExtendSkips)
+            cursor.skips->Extend(0, cursor.posting.Mark());
+    }
+    return nullptr;
+}
+
 // Two cursors on one key stand on the same record of the same stream after
 // the same reads, so the first cursor walks for both, as the aligning loop
 // of Run would move each: a page's sound list (one_key_pair.h) is counted
@@ -358,12 +367,8 @@ bool TermScan::CountOnOneList(std::span<const std::uint8_t> list, std::uint32_t&
 
 bool TermScan::WalkChunks(ScanChunks& chunks, std::size_t lead, std::uint64_t chunkBytes)
 {
-    for (TermCursor& cursor : m_cursors) {
-        if (!cursor.posting.ReadPageHeader())
-            return false;
-        if (cursor.skips != nullptr && m_bExtendSkips)
-            cursor.skips->Extend(0, cursor.posting.Mark());
-    }
+    if (ReadFirstHeaders() != nullptr)
+        return false;
     TermCursor& leader = m_cursors[lead];
     for (;;) {
         std::uint64_t walked = 0;
@@ -592,44 +597,28 @@ PageEnd TermScan::CountDecodedPlaces(std::uint32_t page, std::vector<std::uint32
     return PageEnd::UsedUp;
 }
 
-// A term can be scanned in two halves when each page's search depends on
-// that page alone: a phrase (one segment) or a pair with "*" between. Other
-// terms with "*" carry the gap flag from page to page.
-bool CanSplit(const TermPlan& plan)
+// A term's scan can be shared out in chunks of pages when each page's search
+// depends on that page alone: a phrase (one segment) or a pair with "*"
+// between. Other terms with "*" carry the gap flag from page to page.
+bool CanShare(const TermPlan& plan)
 {
     return plan.cursors.size() >= 2 &&
            (plan.segments.size() == 1 || (plan.segments.size() == 2 && plan.cursors.size() == 2));
 }
 
-// The number of blocks in key's stream, counted up to most: the link after
-// a stream's last block leaves the data, and a damaged chain ends the count
-// where it leaves the data or the link table.
-std::uint64_t StreamBlocks(const PostingTables& tables, std::uint32_t key, std::uint64_t most)
-{
-    const std::uint64_t dataBlocks = (tables.data.size() + kPostingBlockSize - 1) / kPostingBlockSize;
-    std::int64_t block = tables.firstBlocks[key];
-    std::uint64_t blocks = 0;
-    while (blocks < most && block >= 0 && static_cast<std::uint64_t>(block) < dataBlocks &&
-           static_cast<std::uint64_t>(block) < tables.links.size()) {
-        ++blocks;
-        block = tables.links[static_cast<std::size_t>(block)];
-    }
-    return blocks;
-}
-
 // A term is shared when every cursor's stream runs over at least
-// kSplitBlocks blocks (1 MiB). Sharing costs the second thread's start, a
+// kShareBlocks blocks (1 MiB). Sharing costs the second thread's start, a
 // walk of the streams' headers and sixteen chunk starts, and the two threads
 // of this machine's two cores slow each other down by a third; measured on
 // the demo corpus, terms over streams of 60 to 100 blocks (春*秋, 春?秋?)
 // took 1.3 to 1.5 times as long shared, while at ten times the corpus (500
 // blocks and more) sharing takes a quarter to two fifths off.
-constexpr std::uint64_t kSplitBlocks = 256;
+constexpr std::uint64_t kShareBlocks = 256;
 
 bool AllStreamsLarge(const TermPlan& plan, const PostingTables& tables)
 {
     for (const TermCursorPlan& cursor : plan.cursors)
-        if (StreamBlocks(tables, cursor.key, kSplitBlocks) < kSplitBlocks)
+        if (StreamBlocks(tables, cursor.key, kShareBlocks) < kShareBlocks)
             return false;
     return true;
 }
@@ -647,9 +636,9 @@ struct ChunkPart {
 };
 
 // Searches chunks, taken one after another, until none is left, appending
-// their pages and counts to the thread's arrays; false (and the chunks
-// failed) on damage.
-bool SearchChunks(const TermPlan& plan, const PostingTables& tables, std::span<SkipTable* const> skips,
+// their pages and counts to the thread's arrays; on damage the chunks are
+// failed.
+void SearchChunks(const TermPlan& plan, const PostingTables& tables, std::span<SkipTable* const> skips,
                   ScanChunks& chunks, int thread,
                   std::vector<std::uint32_t>& roomPages, std::vector<std::uint32_t>& roomCounts,
                   std::vector<ChunkPart>& parts)
@@ -680,7 +669,6 @@ bool SearchChunks(const TermPlan& plan, const PostingTables& tables, std::span<S
     }
     roomPages = std::move(pages);
     roomCounts = std::move(counts);
-    return !chunks.Failed();
 }
 
 // The scan shared by two threads in chunks (scan_chunks.h). This thread
@@ -693,11 +681,10 @@ bool SearchChunks(const TermPlan& plan, const PostingTables& tables, std::span<S
 bool ScanShared(const TermPlan& plan, const PostingTables& tables, std::vector<std::uint32_t>& pages,
                 std::vector<std::uint32_t>& counts, ScanFault& fault)
 {
-    const std::uint64_t dataBlocks = (tables.data.size() + kPostingBlockSize - 1) / kPostingBlockSize;
     std::size_t lead = 0;
     std::uint64_t leadBlocks = 0;
     for (std::size_t i = 0; i < plan.cursors.size(); ++i) {
-        const std::uint64_t blocks = StreamBlocks(tables, plan.cursors[i].key, dataBlocks);
+        const std::uint64_t blocks = StreamBlocks(tables, plan.cursors[i].key);
         if (blocks > leadBlocks) {
             lead = i;
             leadBlocks = blocks;
@@ -768,12 +755,28 @@ bool ScanShared(const TermPlan& plan, const PostingTables& tables, std::vector<s
 
 } // namespace
 
+std::uint64_t StreamBlocks(const PostingTables& tables, std::uint32_t key, std::uint64_t most)
+{
+    // A stream has at most as many blocks as the data: the count ends on a
+    // damaged chain that loops, and where it leaves the data or the links.
+    const std::uint64_t dataBlocks = (tables.data.size() + kPostingBlockSize - 1) / kPostingBlockSize;
+    most = std::min(most, dataBlocks);
+    std::int64_t block = tables.firstBlocks[key];
+    std::uint64_t blocks = 0;
+    while (blocks < most && block >= 0 && static_cast<std::uint64_t>(block) < dataBlocks &&
+           static_cast<std::uint64_t>(block) < tables.links.size()) {
+        ++blocks;
+        block = tables.links[static_cast<std::size_t>(block)];
+    }
+    return blocks;
+}
+
 bool ScanTerm(const TermPlan& plan, const PostingTables& tables, std::vector<std::uint32_t>& pages,
               std::vector<std::uint32_t>& counts, ScanFault& fault, ScanMethod method)
 {
     if (plan.cursors.empty() || plan.segments.empty())
         return true;
-    if (method != ScanMethod::StepByStep && CanSplit(plan) &&
+    if (method != ScanMethod::StepByStep && CanShare(plan) &&
         (method == ScanMethod::FastInTwo || AllStreamsLarge(plan, tables))) {
         return ScanShared(plan, tables, pages, counts, fault);
     }

@@ -95,9 +95,9 @@ enum class ScanMethod {
     // key); a pair of characters with "*" between is counted straight from
     // them, any other such term by the page search over the decoded lists.
     Fast,
-    // The fast method with every term that can be split scanned in two
-    // halves on two threads, whatever the size of its streams (Fast splits
-    // only terms over large streams): the split put to the test.
+    // The fast method with every term that can be shared between two
+    // threads shared, whatever the size of its streams (Fast shares only
+    // terms over large streams): the sharing put to the test.
     FastInTwo,
 };
 
@@ -109,10 +109,15 @@ struct ScanFault {
 
 // Searches the planned term. Appends the pages found (ascending) and their
 // counts; false with fault filled when a stream is damaged (pages and counts
-// then hold what was found before it). The fast method scans a phrase or a
-// pair with "*" between over large streams in two halves on two threads;
-// the answer, and the damage reported, are those of the scan on one.
+// then hold what was found before it). The fast method shares a phrase or a
+// pair with "*" between over large streams between two threads, in chunks
+// of pages (scan_chunks.h); the answer, and the damage reported, are those
+// of the scan on one.
 bool ScanTerm(const TermPlan& plan, const PostingTables& tables, std::vector<std::uint32_t>& pages,
               std::vector<std::uint32_t>& counts, ScanFault& fault, ScanMethod method = ScanMethod::Fast);
+
+// The number of blocks in key's stream, counted up to most (and never beyond
+// the blocks of the data, so that a damaged chain that loops ends too).
+std::uint64_t StreamBlocks(const PostingTables& tables, std::uint32_t key, std::uint64_t most = UINT64_MAX);
 
 } // namespace vesk

@@ -2,12 +2,18 @@
 
 #include "fileio/exclusive_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace vesk::build {
+namespace {
+
+constexpr std::uint64_t kWriteBehindWindow = std::uint64_t{32} << 20;
+
+} // namespace
 
 OutputFile::~OutputFile()
 {
@@ -52,6 +58,36 @@ bool OutputFile::WriteAt(std::uint64_t offset, std::span<const std::uint8_t> byt
         left -= static_cast<std::size_t>(n);
         offset += static_cast<std::uint64_t>(n);
     }
+    m_writtenTo = std::max(m_writtenTo, offset);
+    return m_writtenTo < m_handedTo + kWriteBehindWindow || WriteBehind(error);
+}
+
+bool OutputFile::WriteBehind(std::string& error)
+{
+    if (!m_writeBehind)
+        return true;
+    // A file system without sync_file_range or the advice loses only the
+    // write-behind; a failing disk fails the write.
+    const auto refused = [&](const char* what) {
+        if (errno == EIO || errno == ENOSPC || errno == EDQUOT)
+            return Fail(what, error);
+        m_writeBehind = false;
+        return true;
+    };
+    if (::sync_file_range(m_fd, static_cast<off_t>(m_handedTo), static_cast<off_t>(m_writtenTo - m_handedTo),
+                          SYNC_FILE_RANGE_WRITE) != 0)
+        return refused("cannot write");
+    if (m_droppedTo < m_handedTo) {
+        const auto from = static_cast<off_t>(m_droppedTo);
+        const auto length = static_cast<off_t>(m_handedTo - m_droppedTo);
+        if (::sync_file_range(m_fd, from, length,
+                              SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER) != 0)
+            return refused("cannot write");
+        if ((errno = ::posix_fadvise(m_fd, from, length, POSIX_FADV_DONTNEED)) != 0)
+            return refused("cannot write");
+        m_droppedTo = m_handedTo;
+    }
+    m_handedTo = m_writtenTo;
     return true;
 }
 

@@ -11,14 +11,6 @@ namespace {
 
 constexpr std::size_t kWriteBytes = std::size_t{1} << 20;
 
-// Runs read at once: each has two files, whose read buffers should not fall
-// below kFairReadBytes within the budget.
-constexpr std::size_t kFairReadBytes = std::size_t{256} << 10;
-std::size_t MaxOpenRuns(std::uint64_t budget)
-{
-    return static_cast<std::size_t>(std::clamp<std::uint64_t>(budget / (2 * kFairReadBytes), 8, 128));
-}
-
 void AppendLeb128(std::vector<std::uint8_t>& out, std::uint32_t v)
 {
     while (v >= 0x80) {
@@ -36,13 +28,6 @@ void PutU32(std::uint8_t* at, std::uint32_t v)
 void PutU64(std::uint8_t* at, std::uint64_t v)
 {
     std::memcpy(at, &v, 8);
-}
-
-// The read buffer of each file when runs are read at once (two files a run).
-std::size_t ReadBufferBytes(std::uint64_t budget, std::size_t runs)
-{
-    const std::uint64_t share = budget / (2 * std::max<std::size_t>(runs, 1));
-    return static_cast<std::size_t>(std::clamp<std::uint64_t>(share, 64 << 10, 1 << 20));
 }
 
 void RemoveRuns(std::span<const PairRun> runs)
@@ -84,18 +69,18 @@ bool WritePairFile(const std::string& generationId, std::vector<PairRun> runs, S
         error = "generation id \"" + generationId + "\" is not 16 characters";
         return false;
     }
-    const std::size_t maxOpen = MaxOpenRuns(budget);
+    const std::size_t maxOpen = MaxRunsReadAtOnce(budget, 2);
     while (runs.size() > maxOpen) {
         const std::size_t group = std::min(maxOpen, runs.size() - maxOpen + 1);
         const std::span<const PairRun> first(runs.data(), group);
         PairRun merged;
-        if (!MergePairRuns(first, ReadBufferBytes(budget, group), folder, merged, error))
+        if (!MergePairRuns(first, RunReadBufferBytes(budget, 2 * group), folder, merged, error))
             return false;
         RemoveRuns(first);
         runs.erase(runs.begin(), runs.begin() + static_cast<std::ptrdiff_t>(group));
         runs.insert(runs.begin(), merged);
     }
-    const std::size_t bufferBytes = ReadBufferBytes(budget, runs.size());
+    const std::size_t bufferBytes = RunReadBufferBytes(budget, 2 * runs.size());
     std::uint64_t pairCount = 0;
     if (!CountPairs(runs, bufferBytes, pairCount, error))
         return false;

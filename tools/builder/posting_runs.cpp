@@ -3,9 +3,6 @@
 namespace vesk::build {
 namespace {
 
-// Runs read at once (each through a 1 MiB buffer); more are merged first.
-constexpr std::size_t kMaxOpenRuns = 32;
-
 std::uint32_t SmallestId(const std::vector<RunReader>& readers)
 {
     std::uint32_t id = kEndOfRun;
@@ -14,14 +11,15 @@ std::uint32_t SmallestId(const std::vector<RunReader>& readers)
     return id;
 }
 
-bool OpenRuns(std::span<const std::filesystem::path> runs, std::vector<RunReader>& readers,
-              std::string& error)
+bool OpenRuns(std::span<const std::filesystem::path> runs, std::uint64_t budget,
+              std::vector<RunReader>& readers, std::string& error)
 {
     readers.clear();
     readers.reserve(runs.size());
+    const std::size_t bufferBytes = RunReadBufferBytes(budget, runs.size());
     for (const std::filesystem::path& run : runs) {
         readers.emplace_back();
-        if (!readers.back().Open(run, error))
+        if (!readers.back().Open(run, bufferBytes, error))
             return false;
     }
     return true;
@@ -31,7 +29,8 @@ bool OpenRuns(std::span<const std::filesystem::path> runs, std::vector<RunReader
 
 PostingRuns::PostingRuns(std::uint32_t layers, std::uint32_t keysPerLayer, std::uint64_t budget,
                          SpillFolder& folder)
-    : m_keysPerLayer(keysPerLayer), m_arena(layers * keysPerLayer, budget), m_folder(folder)
+    : m_keysPerLayer(keysPerLayer), m_budget(budget), m_arena(layers * keysPerLayer, budget),
+      m_folder(folder)
 {
 }
 
@@ -72,7 +71,7 @@ bool PostingRuns::MergeFirstRuns(std::size_t count, std::string& error)
     std::vector<RunReader> readers;
     std::filesystem::path path;
     RunWriter merged;
-    if (!OpenRuns(std::span(m_runs).first(count), readers, error) ||
+    if (!OpenRuns(std::span(m_runs).first(count), m_budget, readers, error) ||
         !m_folder.NewRunPath(path, error) || !merged.Create(path, error))
         return false;
     const auto write = [&](std::span<const std::uint8_t> piece) { return merged.Write(piece, error); };
@@ -100,10 +99,12 @@ bool PostingRuns::MergeFirstRuns(std::size_t count, std::string& error)
 
 bool PostingRuns::FinishAppending(std::string& error)
 {
-    while (m_runs.size() > kMaxOpenRuns)
-        if (!MergeFirstRuns(kMaxOpenRuns, error))
+    // Just enough runs are merged to read the rest at once.
+    const std::size_t maxOpen = MaxRunsReadAtOnce(m_budget, 1);
+    while (m_runs.size() > maxOpen)
+        if (!MergeFirstRuns(std::min(maxOpen, m_runs.size() - maxOpen + 1), error))
             return false;
-    return OpenRuns(m_runs, m_readers, error);
+    return OpenRuns(m_runs, m_budget, m_readers, error);
 }
 
 bool PostingRuns::ReadLayer(std::uint32_t layer, const PieceFn& piece, std::string& error)

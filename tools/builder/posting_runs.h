@@ -3,7 +3,8 @@
 // memory. Records are appended to their key's stream in one buffer
 // (StreamArena); when it is full, its streams are written out in key order as
 // a sorted run into a spill folder under the output, and the buffer starts
-// again. At the end, each layer's streams are read back key by key: every
+// again. At the end, each layer's streams are read back key by key (the
+// runs at once, within the same budget of read buffers): every
 // run's segment of a key in run order, then the key's bytes still in memory.
 // Since records arrive in page order, that concatenation is the stream
 // exactly as one buffer holding everything would have held it. Without a
@@ -50,6 +51,7 @@ private:
     bool MergeFirstRuns(std::size_t count, std::string& error);
 
     std::uint32_t m_keysPerLayer;
+    std::uint64_t m_budget; // of the buffer, and of the read buffers at the end
     StreamArena m_arena;
     SpillFolder& m_folder;
     std::vector<std::filesystem::path> m_runs; // in run order

@@ -11,8 +11,21 @@ namespace {
 
 constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
 constexpr std::size_t kHeaderBytes = 12;
+constexpr std::size_t kFairReadBytes = std::size_t{256} << 10;
 
 } // namespace
+
+std::size_t MaxRunsReadAtOnce(std::uint64_t budget, std::size_t filesPerRun)
+{
+    const std::uint64_t fair = std::max<std::size_t>(filesPerRun, 1) * kFairReadBytes;
+    return static_cast<std::size_t>(std::clamp<std::uint64_t>(budget / fair, 8, 128));
+}
+
+std::size_t RunReadBufferBytes(std::uint64_t budget, std::size_t files)
+{
+    const std::uint64_t share = budget / std::max<std::size_t>(files, 1);
+    return static_cast<std::size_t>(std::clamp<std::uint64_t>(share, 64 << 10, kBufferBytes));
+}
 
 RunWriter::~RunWriter()
 {
@@ -142,9 +155,9 @@ bool RunInput::ReadDirect(std::uint8_t* out, std::size_t n, std::size_t& got, st
     }
 }
 
-bool RunReader::Open(const std::filesystem::path& path, std::string& error)
+bool RunReader::Open(const std::filesystem::path& path, std::size_t bufferBytes, std::string& error)
 {
-    return m_input.Open(path, kBufferBytes, error) && ReadHeader(error);
+    return m_input.Open(path, bufferBytes, error) && ReadHeader(error);
 }
 
 bool RunReader::ReadHeader(std::string& error)

@@ -15,6 +15,14 @@ namespace vesk::build {
 
 inline constexpr std::uint32_t kEndOfRun = 0xFFFFFFFF;
 
+// How many runs of filesPerRun files each are read at once with a budget of
+// read-buffer bytes: as many as leave each file 256 KiB, from 8 to 128. More
+// runs are first merged in groups of that many.
+std::size_t MaxRunsReadAtOnce(std::uint64_t budget, std::size_t filesPerRun);
+// The read buffer of each of files files read at once: an equal share of the
+// budget, from 64 KiB to 1 MiB.
+std::size_t RunReadBufferBytes(std::uint64_t budget, std::size_t files);
+
 // Writes a run sequentially through a buffer.
 class RunWriter {
 public:
@@ -77,7 +85,7 @@ public:
     RunReader& operator=(const RunReader&) = delete;
 
     // Opens the run and reads the first segment header.
-    bool Open(const std::filesystem::path& path, std::string& error);
+    bool Open(const std::filesystem::path& path, std::size_t bufferBytes, std::string& error);
     std::uint32_t id() const { return m_id; }        // kEndOfRun at the end
     std::uint64_t length() const { return m_length; }
     // Passes the segment's bytes to piece(span) in one or more calls, then

@@ -130,6 +130,7 @@ void CIndex::Combine(std::vector<std::uint32_t>&& pages, std::vector<std::uint32
         if (!index.IsCurrent())
             index.Rebuild(m_arrPages);
         if (mode == kSearchUnite) {
+            index.MakeRoom(pages);
             for (std::size_t i = 0; i < pages.size(); ++i) {
                 const std::size_t at = index.Find(pages[i]);
                 if (at == ResultIndex::kNone) {

@@ -26,7 +26,20 @@ public:
         m_sparse.clear();
         m_dense.clear();
         m_bCurrent = true;
+        MakeRoom(pages);
         AddAll(pages);
+    }
+
+    // Sizes the table at once for the pages about to be added: grown page
+    // by page it would copy itself into fresh memory on every doubling, and
+    // the first search of a process pays a page fault for every fresh 4 KiB.
+    void MakeRoom(std::span<const std::uint32_t> pages)
+    {
+        if (m_bSparse || pages.empty())
+            return;
+        const std::uint32_t highest = *std::ranges::max_element(pages);
+        if (highest >= m_dense.size())
+            Grow(highest, false);
     }
 
     std::size_t Find(std::uint32_t page) const
@@ -35,18 +48,18 @@ public:
             const auto it = m_sparse.find(page);
             return it == m_sparse.end() ? kNone : it->second;
         }
-        return page < m_dense.size() ? m_dense[page] : kNone;
+        return page < m_dense.size() && m_dense[page] != kDenseNone ? m_dense[page] : kNone;
     }
 
     // Records index for page unless the page has an entry already.
     void Add(std::uint32_t page, std::size_t index)
     {
-        if (!m_bSparse && page >= m_dense.size())
-            Grow(page);
+        if (!m_bSparse && (page >= m_dense.size() || index >= kDenseNone))
+            Grow(index >= kDenseNone ? kDenseLimit : page, true);
         if (m_bSparse) {
             m_sparse.try_emplace(page, index);
-        } else if (m_dense[page] == kNone) {
-            m_dense[page] = index;
+        } else if (m_dense[page] == kDenseNone) {
+            m_dense[page] = static_cast<std::uint32_t>(index);
         }
     }
 
@@ -57,7 +70,7 @@ public:
             if (m_bSparse)
                 m_sparse.erase(page);
             else if (page < m_dense.size())
-                m_dense[page] = kNone;
+                m_dense[page] = kDenseNone;
         }
     }
 
@@ -70,27 +83,35 @@ public:
 
 private:
     // Page identifiers are below the page count in sound data: a dense table
-    // serves them. A page identifier past kDenseLimit (damaged data) moves
-    // the index to a hash map for good.
+    // of 32-bit indexes serves them. A page identifier past kDenseLimit
+    // (damaged data), or an index that does not fit, moves the index to a
+    // hash map for good.
     static constexpr std::uint32_t kDenseLimit = 1u << 22;
+    static constexpr std::uint32_t kDenseNone = UINT32_MAX;
 
-    void Grow(std::uint32_t page)
+    // Room for page: doubling when pages come one by one, exactly when the
+    // highest page is known beforehand, with a quarter more reserved (and
+    // left untouched) for the next term's pages.
+    void Grow(std::uint32_t page, bool doubling)
     {
         if (page >= kDenseLimit) {
             for (std::size_t p = 0; p < m_dense.size(); ++p)
-                if (m_dense[p] != kNone)
+                if (m_dense[p] != kDenseNone)
                     m_sparse.emplace(static_cast<std::uint32_t>(p), m_dense[p]);
             m_dense = {};
             m_bSparse = true;
             return;
         }
-        const std::size_t wanted = std::max<std::size_t>(std::size_t{page} + 1, m_dense.size() * 2);
-        m_dense.resize(std::min<std::size_t>(wanted, kDenseLimit), kNone);
+        const std::size_t wanted = std::min<std::size_t>(
+            std::max<std::size_t>(std::size_t{page} + 1, doubling ? m_dense.size() * 2 : 0), kDenseLimit);
+        if (wanted > m_dense.capacity())
+            m_dense.reserve(std::min<std::size_t>(wanted + wanted / 4, kDenseLimit));
+        m_dense.resize(wanted, kDenseNone);
     }
 
     bool m_bCurrent = true;
     bool m_bSparse = false;
-    std::vector<std::size_t> m_dense;
+    std::vector<std::uint32_t> m_dense;
     std::unordered_map<std::uint32_t, std::size_t> m_sparse;
 };
 

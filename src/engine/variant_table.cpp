@@ -59,16 +59,16 @@ void SortByCodePoint(std::vector<std::pair<std::uint32_t, std::uint32_t>>& entri
     constexpr int kDigitBits = 11;
     constexpr std::uint32_t kDigits = 1u << kDigitBits;
     constexpr int kPasses = (32 + kDigitBits - 1) / kDigitBits;
-    std::vector<std::size_t> counts(std::size_t{kPasses} * kDigits, 0);
+    std::vector<std::uint32_t> counts(std::size_t{kPasses} * kDigits, 0); // entries < 2^32
     for (const auto& entry : entries)
         for (int pass = 0; pass < kPasses; ++pass)
             ++counts[std::size_t{kDigits} * pass + ((entry.first >> (pass * kDigitBits)) & (kDigits - 1))];
     std::vector<std::pair<std::uint32_t, std::uint32_t>> scratch(entries.size());
     for (int pass = 0; pass < kPasses; ++pass) {
-        std::size_t* const count = counts.data() + std::size_t{kDigits} * pass;
+        std::uint32_t* const count = counts.data() + std::size_t{kDigits} * pass;
         if (std::find(count, count + kDigits, entries.size()) != count + kDigits)
             continue; // every entry has this digit
-        std::size_t next = 0;
+        std::uint32_t next = 0;
         for (std::uint32_t d = 0; d < kDigits; ++d)
             next += std::exchange(count[d], next);
         for (const auto& entry : entries)
@@ -147,6 +147,14 @@ void VariantTable::ParseInto(std::string_view bytes) const
     m_groupStarts.assign(1, 0);
     m_firstGroup.clear();
     m_groups.clear();
+    // Room for every field and line at once: grown by doubling, the arrays
+    // would copy themselves into fresh memory, and in a short process each
+    // fresh page costs a fault, which is most of what loading the table costs.
+    const auto lines = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
+    const std::size_t fields = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), ',')) + lines;
+    m_members.reserve(fields);
+    m_firstGroup.reserve(fields);
+    m_groupStarts.reserve(lines + 1);
     // One pass over the fields; a line holding any byte, even a lone
     // separator or CR, is a group.
     bool lineHasBytes = false;

@@ -50,28 +50,22 @@ void PrintRecords(const std::vector<SearchNodeTag>& records, OutputForm form)
         Out().Print("%s\n", FormatSummary(pages, static_cast<std::int32_t>(places)).c_str());
 }
 
-// "PAGE\tCOUNT\n" per result, formatted in blocks: printf's format parsing
-// costs about a thousand instructions a line, more than the search itself
-// for the most frequent characters.
+// "PAGE\tCOUNT\n" per result, formatted straight into the output's buffer:
+// printf's format parsing costs about a thousand instructions a line, more
+// than the search itself for the most frequent characters.
 void PrintRawResults(std::span<const std::uint32_t> pages, std::span<const std::uint32_t> counts)
 {
     constexpr std::size_t kDigitsMax = 10;                // of a u32
     constexpr std::size_t kLineMax = 2 * kDigitsMax + 2; // and the two separators
-    char block[16384];
-    std::size_t used = 0;
+    StandardOutput& output = Out();
     for (std::size_t i = 0; i < pages.size() && i < counts.size(); ++i) {
-        if (sizeof block - used < kLineMax) {
-            Out().Write({block, used});
-            used = 0;
-        }
-        char* out = block + used;
-        out = std::to_chars(out, out + kDigitsMax, pages[i]).ptr;
+        char* const line = output.Room(kLineMax);
+        char* out = std::to_chars(line, line + kDigitsMax, pages[i]).ptr;
         *out++ = '\t';
         out = std::to_chars(out, out + kDigitsMax, counts[i]).ptr;
         *out++ = '\n';
-        used = static_cast<std::size_t>(out - block);
+        output.Commit(static_cast<std::size_t>(out - line));
     }
-    Out().Write({block, used});
 }
 
 } // namespace

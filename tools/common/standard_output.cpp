@@ -12,8 +12,6 @@
 namespace vesk::tool {
 namespace {
 
-constexpr std::size_t kBufferSize = 64 * 1024;
-
 // What standard output is (a file, a device, a pipe), for the message.
 std::string NameOfStandardOutput()
 {
@@ -44,14 +42,22 @@ void StandardOutput::Write(std::string_view bytes)
 {
     if (m_nError != 0)
         return;
-    if (m_buffer.size() + bytes.size() > kBufferSize) {
+    if (bytes.size() >= kBufferSize) {
         Flush();
-        if (bytes.size() >= kBufferSize) {
-            WriteOut(bytes.data(), bytes.size());
-            return;
-        }
+        WriteOut(bytes.data(), bytes.size());
+        return;
     }
-    m_buffer.append(bytes);
+    std::memcpy(Room(bytes.size()), bytes.data(), bytes.size());
+    Commit(bytes.size());
+}
+
+char* StandardOutput::Room(std::size_t size)
+{
+    if (!m_buffer)
+        m_buffer = std::make_unique_for_overwrite<char[]>(kBufferSize);
+    if (kBufferSize - m_used < size)
+        Flush();
+    return m_buffer.get() + m_used;
 }
 
 void StandardOutput::Print(const char* format, ...)
@@ -77,8 +83,9 @@ void StandardOutput::Print(const char* format, ...)
 
 bool StandardOutput::Flush()
 {
-    WriteOut(m_buffer.data(), m_buffer.size());
-    m_buffer.clear();
+    if (m_used > 0)
+        WriteOut(m_buffer.get(), m_used);
+    m_used = 0;
     return m_nError == 0;
 }
 

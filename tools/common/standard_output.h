@@ -5,6 +5,7 @@
 // little. FinishStandardOutput flushes, closes and turns a failure into the
 // command's exit code.
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -16,8 +17,15 @@ public:
     StandardOutput(const StandardOutput&) = delete;
     StandardOutput& operator=(const StandardOutput&) = delete;
 
+    static constexpr std::size_t kBufferSize = 64 * 1024;
+
     void Write(std::string_view bytes);
     void Print(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // For formatting in place: room for size bytes (at most kBufferSize) at
+    // the end of the buffer, written out first when less is left; Commit
+    // then keeps the first n bytes written there.
+    char* Room(std::size_t size);
+    void Commit(std::size_t n) { m_used += n; }
     // Writes out what is buffered; false once any write has failed.
     bool Flush();
     // The errno of the first failed write; 0 while all went well.
@@ -26,7 +34,10 @@ public:
 private:
     void WriteOut(const char* bytes, std::size_t size);
 
-    std::string m_buffer;
+    // Allocated at the first write and never zeroed: a short output touches
+    // only the pages it fills (a fresh page costs a fault).
+    std::unique_ptr<char[]> m_buffer;
+    std::size_t m_used = 0;
     int m_nError = 0;
 };
 

@@ -93,6 +93,8 @@ void VariantTable::Clear()
     m_members.clear();
     m_groupStarts.assign(1, 0);
     m_firstGroup.clear();
+    m_lookupSorted = false;
+    m_lookups = 0;
     m_groups.clear();
     m_groupsBuilt = true;
 }
@@ -146,6 +148,8 @@ void VariantTable::ParseInto(std::string_view bytes) const
     m_members.clear();
     m_groupStarts.assign(1, 0);
     m_firstGroup.clear();
+    m_lookupSorted = false;
+    m_lookups = 0;
     m_groups.clear();
     // Room for every field and line at once: grown by doubling, the arrays
     // would copy themselves into fresh memory, and in a short process each
@@ -153,7 +157,6 @@ void VariantTable::ParseInto(std::string_view bytes) const
     const auto lines = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
     const std::size_t fields = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), ',')) + lines;
     m_members.reserve(fields);
-    m_firstGroup.reserve(fields);
     m_groupStarts.reserve(lines + 1);
     // One pass over the fields; a line holding any byte, even a lone
     // separator or CR, is a group.
@@ -182,30 +185,52 @@ void VariantTable::ParseInto(std::string_view bytes) const
             ++i;
             continue;
         }
-        if (lineHasBytes) {
-            const auto number = static_cast<std::uint32_t>(m_groupStarts.size() - 1);
-            for (std::size_t m = m_groupStarts.back(); m < m_members.size(); ++m)
-                m_firstGroup.emplace_back(m_members[m], number);
-            m_groupStarts.push_back(m_members.size());
-        }
+        if (lineHasBytes)
+            m_groupStarts.push_back(static_cast<std::uint32_t>(m_members.size())); // < 8 MiB
         lineHasBytes = false;
         if (i >= size)
             break;
         ++i; // past the line's '\n'
     }
     m_groupsBuilt = false;
+}
+
+void VariantTable::SortLookup() const
+{
+    m_firstGroup.clear();
+    m_firstGroup.reserve(m_members.size());
+    for (std::size_t g = 0; g + 1 < m_groupStarts.size(); ++g)
+        for (std::size_t m = m_groupStarts[g]; m < m_groupStarts[g + 1]; ++m)
+            m_firstGroup.emplace_back(m_members[m], static_cast<std::uint32_t>(g));
     // Sorted by code point, each code point's entries in group order: the
     // first of each run is the first group holding it.
     SortByCodePoint(m_firstGroup);
     const auto last = std::unique(m_firstGroup.begin(), m_firstGroup.end(),
                                   [](const auto& a, const auto& b) { return a.first == b.first; });
     m_firstGroup.erase(last, m_firstGroup.end());
+    m_lookupSorted = true;
 }
 
 bool VariantTable::FindKey(std::uint32_t codePoint, std::uint32_t& key) const
 {
     if (m_pending.IsOpen())
         ParsePending();
+    // Walking the members costs about what sorting them costs after this
+    // many lookups.
+    constexpr std::uint32_t kWalkedLookups = 32;
+    if (!m_lookupSorted && m_lookups < kWalkedLookups) {
+        ++m_lookups;
+        // The members in group order: the first match is in the first group.
+        const auto member = std::find(m_members.begin(), m_members.end(), codePoint);
+        if (member == m_members.end())
+            return false;
+        const auto at = static_cast<std::uint32_t>(member - m_members.begin());
+        const auto group = std::upper_bound(m_groupStarts.begin(), m_groupStarts.end(), at) - m_groupStarts.begin() - 1;
+        key = kFirstVariantKey + static_cast<std::uint32_t>(group);
+        return true;
+    }
+    if (!m_lookupSorted)
+        SortLookup();
     const auto it = std::lower_bound(m_firstGroup.begin(), m_firstGroup.end(), codePoint,
                                      [](const auto& entry, std::uint32_t c) { return entry.first < c; });
     if (it == m_firstGroup.end() || it->first != codePoint)

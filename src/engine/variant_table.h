@@ -48,8 +48,10 @@ public:
     void Clear();
 
     // The key of the first group holding codePoint: 88065 + group number.
-    // False and key untouched when no group holds it. A binary search; the
-    // same answer as walking the groups and their members in order.
+    // False and key untouched when no group holds it. The first lookups
+    // after a parse walk the members in order; later ones search a table
+    // sorted by code point, made once: a process that looks up the few
+    // characters of one keyword does not pay for sorting the whole table.
     bool FindKey(std::uint32_t codePoint, std::uint32_t& key) const;
 
     const VariantGroups& Groups() const;
@@ -59,15 +61,19 @@ private:
     // false when it could not be read (the table is then empty).
     bool ParsePending() const;
     void ParseInto(std::string_view bytes) const;
+    void SortLookup() const;
 
     mutable ReadOnlyFile m_pending; // open until its first lookup parses it
     // Every group's members in line order, group g at
     // [m_groupStarts[g], m_groupStarts[g + 1]): one flat table, so that
     // parsing costs few allocations.
     mutable std::vector<std::uint32_t> m_members;
-    mutable std::vector<std::size_t> m_groupStarts{0};
-    // (code point, first group holding it), ascending by code point.
+    mutable std::vector<std::uint32_t> m_groupStarts{0};
+    // (code point, first group holding it), ascending by code point, once
+    // m_lookupSorted; until then m_lookups counts the walks.
     mutable std::vector<std::pair<std::uint32_t, std::uint32_t>> m_firstGroup;
+    mutable bool m_lookupSorted = false;
+    mutable std::uint32_t m_lookups = 0;
     // The groups as separate lists, made from the flat table when first
     // asked for: a search needs only the lookup.
     mutable VariantGroups m_groups;

@@ -52,6 +52,26 @@ TEST(VariantTable, GroupKeysFollowLineOrderAndTheFirstGroupWins)
     EXPECT_FALSE(table.FindKey(0x10000 + 0x4E00, key)) << "all 32 bits are compared";
 }
 
+// The first lookups walk the members, later ones search the sorted table:
+// both give the same keys, also past groups without members.
+TEST(VariantTable, WalkedAndSortedLookupsAgreePastEmptyGroups)
+{
+    VariantTable table;
+    table.Parse(",\n4E00,5F0C\n,,\n5B78,4E00\n");
+    const std::pair<std::uint32_t, std::uint32_t> expected[] = {
+        {0x4E00, 88066}, {0x5F0C, 88066}, {0x5B78, 88068}};
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE(round);
+        for (const auto& [codePoint, wanted] : expected) {
+            std::uint32_t key = 0;
+            ASSERT_TRUE(table.FindKey(codePoint, key));
+            EXPECT_EQ(key, wanted);
+        }
+        std::uint32_t key = 0;
+        EXPECT_FALSE(table.FindKey(0, key));
+    }
+}
+
 // Members drawn from a few hundred neighbouring characters, and from a pool
 // of values spread over all 32 bits (sharing low or high bits, so that the
 // sort by code point has to order on every part); fields written plainly or

@@ -92,6 +92,26 @@ int CIndex::CheckKeyword(std::u16string_view keyword)
     return terms;
 }
 
+// Room in the result arrays for the pages a term adds to them. Grown page by
+// page they would copy themselves into fresh memory at every doubling (and a
+// short process pays a page fault for every fresh 4 KiB); so the pages not
+// yet found are counted first, and the arrays grow once: to what they need,
+// or to twice their room when that is less than the term's pages could add
+// (the next term then likely fits).
+void CIndex::ReserveForUnion(std::span<const std::uint32_t> pages, const ResultIndex& index)
+{
+    std::size_t added = 0;
+    for (std::size_t i = 0; i < pages.size(); ++i)
+        added += index.Find(pages[i]) == ResultIndex::kNone && (i == 0 || pages[i] != pages[i - 1]);
+    const std::size_t needed = m_arrPages.size() + added;
+    if (needed <= m_arrPages.capacity())
+        return;
+    const std::size_t room =
+        std::max(needed, std::min(2 * m_arrPages.capacity(), m_arrPages.size() + pages.size()));
+    m_arrPages.reserve(room);
+    m_arrCounts.reserve(room);
+}
+
 void CIndex::Combine(std::vector<std::uint32_t>&& pages, std::vector<std::uint32_t>&& counts, int mode,
                      std::uint32_t repeats, ResultIndex& index)
 {
@@ -131,6 +151,7 @@ void CIndex::Combine(std::vector<std::uint32_t>&& pages, std::vector<std::uint32
             index.Rebuild(m_arrPages);
         if (mode == kSearchUnite) {
             index.MakeRoom(pages);
+            ReserveForUnion(pages, index);
             for (std::size_t i = 0; i < pages.size(); ++i) {
                 const std::size_t at = index.Find(pages[i]);
                 if (at == ResultIndex::kNone) {

@@ -128,8 +128,10 @@ KeywordQueryResult RunKeywordQuery(CIndex& index, const KeywordQuery& query, con
         index.SearchAnd(result.keyword, options.useVariants);
     if (!excluded.empty())
         DropPages(index, excluded);
-    result.pages = index.m_arrPages;
-    result.counts = index.m_arrCounts;
+    if (options.copyResults) {
+        result.pages = index.m_arrPages;
+        result.counts = index.m_arrCounts;
+    }
     return result;
 }
 

@@ -60,6 +60,10 @@ KeywordQuery PrepareKeywordQuery(std::u16string_view typed);
 struct KeywordQueryOptions {
     bool useOr = false;
     bool useVariants = false;
+    // False: the result's pages and counts stay empty, for callers that read
+    // the index's result arrays (a copy of a frequent character's results
+    // is hundreds of kilobytes of fresh memory).
+    bool copyResults = true;
 };
 
 struct KeywordQueryResult {

@@ -89,7 +89,7 @@ int RunSearch(const std::filesystem::path& data, const Arguments& args)
     CIndex index;
     if (!index.Open(data, "Index", options.indexType))
         return kExitNoData;
-    RunKeywordQuery(index, query, {.useOr = options.useOr, .useVariants = options.useVariants});
+    RunKeywordQuery(index, query, {.useOr = options.useOr, .useVariants = options.useVariants, .copyResults = false});
 
     if (options.form == OutputForm::Raw) {
         PrintRawResults(index.m_arrPages, index.m_arrCounts);

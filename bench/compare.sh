@@ -12,7 +12,7 @@
 #   SOURCE_DIR  the source corpus the data was built from, for timing our
 #               build; default: build/demo-source
 #   OPTIONS     passed on to compare_bench: --runs N (ours, default 21),
-#               --tool-runs N (default 11), --peer-runs N (default 3),
+#               --tool-runs N (default 31), --peer-runs N (default 3),
 #               --reuse (keep the peers' files and the build times of the
 #               previous run, in build/compare-work), --ours-only (no peers:
 #               our in-process and process figures alone, e.g. on the 10x

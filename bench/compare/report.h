@@ -9,7 +9,7 @@ struct Options {
     std::filesystem::path data, work, tool, builder, source;
     std::string rg = "rg";
     int runs = 21;     // in-process runs of each query (after the first)
-    int toolRuns = 11; // vesk-tool processes per query
+    int toolRuns = 31; // vesk-tool processes per query (each beside a /bin/true)
     int peerRuns = 3;  // runs of each peer per query
     bool smoke = false;
     bool reuse = false; // keep the peers' files and build times of an earlier run

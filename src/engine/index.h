@@ -151,7 +151,7 @@ private:
     // Takes the term's arrays (a first term's become the results as they are).
     void Combine(std::vector<std::uint32_t>&& pages, std::vector<std::uint32_t>&& counts, int mode,
                  std::uint32_t repeats, ResultIndex& index);
-    void ReserveForUnion(std::span<const std::uint32_t> pages, const ResultIndex& index);
+    void ReserveForUnion(std::size_t added, std::size_t termPages);
 
     // The posting directory, mapped while open (mapped_file.h), and its
     // tables in place: kIndexKeys first blocks and last pages, then the

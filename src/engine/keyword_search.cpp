@@ -92,22 +92,19 @@ int CIndex::CheckKeyword(std::u16string_view keyword)
     return terms;
 }
 
-// Room in the result arrays for the pages a term adds to them. Grown page by
-// page they would copy themselves into fresh memory at every doubling (and a
-// short process pays a page fault for every fresh 4 KiB); so the pages not
-// yet found are counted first, and the arrays grow once: to what they need,
-// or to twice their room when that is less than the term's pages could add
-// (the next term then likely fits).
-void CIndex::ReserveForUnion(std::span<const std::uint32_t> pages, const ResultIndex& index)
+// Room in the result arrays for the added pages a term of termPages pages
+// brings. Grown page by page they would copy themselves into fresh memory at
+// every doubling (and a short process pays a page fault for every fresh
+// 4 KiB); so the pages not yet found are counted first, and the arrays grow
+// once: to what they need, or to twice their room when that is less than the
+// term's pages could add (the next term then likely fits).
+void CIndex::ReserveForUnion(std::size_t added, std::size_t termPages)
 {
-    std::size_t added = 0;
-    for (std::size_t i = 0; i < pages.size(); ++i)
-        added += index.Find(pages[i]) == ResultIndex::kNone && (i == 0 || pages[i] != pages[i - 1]);
     const std::size_t needed = m_arrPages.size() + added;
     if (needed <= m_arrPages.capacity())
         return;
     const std::size_t room =
-        std::max(needed, std::min(2 * m_arrPages.capacity(), m_arrPages.size() + pages.size()));
+        std::max(needed, std::min(2 * m_arrPages.capacity(), m_arrPages.size() + termPages));
     m_arrPages.reserve(room);
     m_arrCounts.reserve(room);
 }
@@ -127,6 +124,30 @@ void CIndex::Combine(std::vector<std::uint32_t>&& pages, std::vector<std::uint32
         if (repeats != 1)
             for (std::uint32_t& count : m_arrCounts)
                 count *= repeats;
+        index.MarkStale();
+    } else if (mode == kSearchUnite && ascending && !index.IsCurrent() && StrictlyAscending(m_arrPages)) {
+        // Both lists ascend strictly (the first two terms of an "or"): the
+        // pages they share are found by one merge, and the others appended
+        // in the term's order, as the map would have found and appended
+        // them (a term's page never meets one appended before it).
+        const std::size_t held = m_arrPages.size();
+        std::size_t added = 0;
+        for (std::size_t i = 0, j = 0; j < pages.size(); ++j) {
+            while (i < held && m_arrPages[i] < pages[j])
+                ++i;
+            added += i == held || m_arrPages[i] != pages[j];
+        }
+        ReserveForUnion(added, pages.size());
+        for (std::size_t i = 0, j = 0; j < pages.size(); ++j) {
+            while (i < held && m_arrPages[i] < pages[j])
+                ++i;
+            if (i < held && m_arrPages[i] == pages[j]) {
+                m_arrCounts[i] += counts[j] * repeats;
+            } else {
+                m_arrPages.push_back(pages[j]);
+                m_arrCounts.push_back(counts[j] * repeats);
+            }
+        }
         index.MarkStale();
     } else if (mode == kSearchIntersect && ascending && StrictlyAscending(m_arrPages)) {
         // Both lists ascend strictly (as every "and" search keeps them): the
@@ -151,7 +172,10 @@ void CIndex::Combine(std::vector<std::uint32_t>&& pages, std::vector<std::uint32
             index.Rebuild(m_arrPages);
         if (mode == kSearchUnite) {
             index.MakeRoom(pages);
-            ReserveForUnion(pages, index);
+            std::size_t added = 0;
+            for (std::size_t i = 0; i < pages.size(); ++i)
+                added += index.Find(pages[i]) == ResultIndex::kNone && (i == 0 || pages[i] != pages[i - 1]);
+            ReserveForUnion(added, pages.size());
             for (std::size_t i = 0; i < pages.size(); ++i) {
                 const std::size_t at = index.Find(pages[i]);
                 if (at == ResultIndex::kNone) {

@@ -42,6 +42,13 @@ bool DecodePageCounts(std::span<const std::uint8_t> stream, std::uint32_t record
     if (records > stream.size() / 2)
         return false;
     const std::size_t before = pages.size();
+    // Twice the room, left untouched: the arrays of a first term become the
+    // results, and the pages an "or" adds to them then fit without copying
+    // the results into fresh memory.
+    if (pages.capacity() < before + records) {
+        pages.reserve(2 * (before + records));
+        counts.reserve(2 * (before + records));
+    }
     pages.resize(before + records);
     counts.resize(before + records);
     std::uint32_t* outPages = pages.data() + before;

@@ -1,7 +1,10 @@
 #include "engine/variant_table.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <string>
+#include <unistd.h>
 
 namespace vesk {
 namespace {
@@ -115,12 +118,55 @@ bool VariantTable::ParsePending() const
 {
     if (!m_pending.IsOpen())
         return false;
-    std::string bytes;
-    const bool read = m_pending.ReadPrefix(kMaxVariantTableBytes + 1, bytes);
+    const bool read = ReadAndParse(m_pending);
     m_pending.Close();
-    if (read)
-        ParseInto(UsableVariantBytes(bytes));
+    if (!read) { // no groups
+        StartParse(0);
+        m_groupsBuilt = false;
+    }
     return read;
+}
+
+// The file is read a few kilobytes at a time and parsed a whole line at a
+// time, so that its text needs no memory of its own (in a short process,
+// every fresh 4 KiB costs a page fault). The groups are those of
+// UsableVariantBytes of the file's first kMaxVariantTableBytes + 1 bytes.
+bool VariantTable::ReadAndParse(const ReadOnlyFile& file) const
+{
+    constexpr std::size_t kChunk = 8192;
+    const std::int64_t size = file.Size();
+    StartParse(size > 0 ? std::min<std::size_t>(static_cast<std::size_t>(size), kMaxVariantTableBytes) : 0);
+    std::string buffer(kChunk, '\0'); // grows only for a line longer than itself
+    std::size_t held = 0;              // the start of a line, not yet parsed
+    std::uint64_t offset = 0;          // of the file, read so far
+    const std::uint64_t limit = kMaxVariantTableBytes + 1;
+    while (offset < limit) {
+        if (held == buffer.size())
+            buffer.resize(std::min<std::uint64_t>(2 * buffer.size(), limit));
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size() - held, limit - offset));
+        const ssize_t n = ::pread(file.Descriptor(), buffer.data() + held, want, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        offset += static_cast<std::uint64_t>(n);
+        held += static_cast<std::size_t>(n);
+        // Past the limit, the byte at kMaxVariantTableBytes is not the
+        // table's: only lines that end before it count.
+        const std::string_view seen(buffer.data(), offset == limit ? held - 1 : held);
+        const std::size_t lastEnd = seen.rfind('\n');
+        if (lastEnd == std::string_view::npos)
+            continue;
+        ParseLines(seen.substr(0, lastEnd + 1));
+        held -= lastEnd + 1;
+        std::memmove(buffer.data(), buffer.data() + lastEnd + 1, held);
+    }
+    // A last line without its newline counts when the file is within the limit.
+    if (offset < limit)
+        ParseLines(std::string_view(buffer.data(), held));
+    return true;
 }
 
 void VariantTable::Parse(std::string_view bytes)
@@ -143,7 +189,13 @@ const VariantGroups& VariantTable::Groups() const
     return m_groups;
 }
 
-void VariantTable::ParseInto(std::string_view bytes) const
+// Empties the table and makes room for the groups of a table of size bytes
+// at once: grown by doubling, the arrays would copy themselves into fresh
+// memory, and in a short process each fresh page costs a fault, which is
+// most of what loading the table costs. A field takes two bytes at least
+// (with its separator), a line one; the room beyond what is used is never
+// touched.
+void VariantTable::StartParse(std::size_t size) const
 {
     m_members.clear();
     m_groupStarts.assign(1, 0);
@@ -151,13 +203,18 @@ void VariantTable::ParseInto(std::string_view bytes) const
     m_lookupSorted = false;
     m_lookups = 0;
     m_groups.clear();
-    // Room for every field and line at once: grown by doubling, the arrays
-    // would copy themselves into fresh memory, and in a short process each
-    // fresh page costs a fault, which is most of what loading the table costs.
-    const auto lines = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1;
-    const std::size_t fields = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), ',')) + lines;
-    m_members.reserve(fields);
-    m_groupStarts.reserve(lines + 1);
+    m_members.reserve(size / 2 + 1);
+    m_groupStarts.reserve(size + 2);
+}
+
+void VariantTable::ParseInto(std::string_view bytes) const
+{
+    StartParse(bytes.size());
+    ParseLines(bytes);
+}
+
+void VariantTable::ParseLines(std::string_view bytes) const
+{
     // One pass over the fields; a line holding any byte, even a lone
     // separator or CR, is a group.
     bool lineHasBytes = false;

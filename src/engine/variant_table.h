@@ -60,7 +60,12 @@ private:
     // Reads and parses the file opened by LoadOnFirstUse, if one waits;
     // false when it could not be read (the table is then empty).
     bool ParsePending() const;
+    bool ReadAndParse(const ReadOnlyFile& file) const;
+    void StartParse(std::size_t size) const;
+    // Empties the table and parses bytes into it.
     void ParseInto(std::string_view bytes) const;
+    // Appends the groups of bytes, which start at the start of a line.
+    void ParseLines(std::string_view bytes) const;
     void SortLookup() const;
 
     mutable ReadOnlyFile m_pending; // open until its first lookup parses it

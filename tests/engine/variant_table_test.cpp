@@ -145,6 +145,55 @@ void WriteFile(const std::filesystem::path& path, std::string_view bytes)
     std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+// The file is read a few kilobytes at a time and parsed line by line: the
+// groups and lookups are those of parsing its usable bytes whole, with lines
+// across every read, a line longer than the read buffer, a last line without
+// its newline, and a file past the size limit whose line ends just before,
+// at or after the limit.
+TEST(VariantTable, LoadGivesTheGroupsOfItsUsableBytesParsedWhole)
+{
+    std::string mixed;
+    for (int line = 0; line < 3000; ++line) {
+        char text[48];
+        std::snprintf(text, sizeof text, line % 11 == 0 ? "%X,%X\r\n" : line % 13 == 0 ? ",\n" : "%X,%X\n",
+                      0x4E00 + line, 0x9000 + line % 700);
+        mixed += text;
+        if (line == 1500)
+            for (int m = 0; m < 6000; ++m) // one line of 36 kB
+                mixed += " 5B78,";
+    }
+    mixed += "4E00,5B66"; // no newline
+    const auto pastLimit = [](std::size_t lastNewline) {
+        std::string bytes;
+        while (bytes.size() + 60 < lastNewline)
+            bytes += "4E00,5F0C,5B78,5B66,4E8C,4E09,4E8E,4E91,4E94,4E95,4EA1,4EA4\n";
+        bytes.resize(lastNewline, '7');
+        bytes += "\n6C34,6C35\n";
+        return bytes;
+    };
+    const std::pair<const char*, std::string> cases[] = {
+        {"lines across reads", mixed},
+        {"empty", ""},
+        {"a line ending just before the limit", pastLimit(kMaxVariantTableBytes - 1)},
+        {"a line ending at the limit", pastLimit(kMaxVariantTableBytes)},
+        {"a line ending after the limit", pastLimit(kMaxVariantTableBytes + 1)},
+    };
+    for (const auto& [what, bytes] : cases) {
+        SCOPED_TRACE(what);
+        test::TempDir dir;
+        WriteFile(dir.path() / "yitizi.txt", bytes);
+        VariantTable loaded, parsed;
+        ASSERT_TRUE(loaded.Load(dir.path()));
+        parsed.Parse(UsableVariantBytes(bytes));
+        EXPECT_EQ(loaded.Groups(), parsed.Groups());
+        for (const std::uint32_t c : {0x4E00u, 0x5B78u, 0x9000u + 699, 0x4E00u + 2999, 0x6C34u, 0x7777u}) {
+            std::uint32_t fromLoad = 0, fromParse = 0;
+            EXPECT_EQ(loaded.FindKey(c, fromLoad), parsed.FindKey(c, fromParse)) << std::hex << c;
+            EXPECT_EQ(fromLoad, fromParse) << std::hex << c;
+        }
+    }
+}
+
 // LoadOnFirstUse gives the groups Load would have given at that call, however
 // the folder changes before the first lookup, and whichever lookup comes
 // first.

@@ -169,6 +169,7 @@ private:
     std::vector<std::uint32_t> m_termPages, m_termCounts;
     SharedScanRoom m_sharedScanRoom;
     ResultIndex m_resultIndex;
+    AscendingRuns m_unionRuns; // room reused from search to search
     ScanMethod m_scanMethod = ScanMethod::Fast;
     bool m_bOpen = false;
 };

@@ -125,24 +125,23 @@ void CIndex::Combine(std::vector<std::uint32_t>&& pages, std::vector<std::uint32
             for (std::uint32_t& count : m_arrCounts)
                 count *= repeats;
         index.MarkStale();
-    } else if (mode == kSearchUnite && ascending && !index.IsCurrent() && StrictlyAscending(m_arrPages)) {
-        // Both lists ascend strictly (the first two terms of an "or"): the
-        // pages they share are found by one merge, and the others appended
-        // in the term's order, as the map would have found and appended
-        // them (a term's page never meets one appended before it).
-        const std::size_t held = m_arrPages.size();
+    } else if (mode == kSearchUnite && ascending && !index.IsCurrent() && m_unionRuns.Split(m_arrPages)) {
+        // The term's pages ascend strictly and the results are a few runs
+        // that do (the terms of an "or": the first term's pages, then the
+        // pages each later one added): the pages they share are found by one
+        // merge per run, and the others appended in the term's order, as
+        // the map would have found and appended them (a term's page never
+        // meets one appended before it).
         std::size_t added = 0;
-        for (std::size_t i = 0, j = 0; j < pages.size(); ++j) {
-            while (i < held && m_arrPages[i] < pages[j])
-                ++i;
-            added += i == held || m_arrPages[i] != pages[j];
-        }
+        for (const std::uint32_t page : pages)
+            added += m_unionRuns.Find(m_arrPages, page) == AscendingRuns::kNone;
         ReserveForUnion(added, pages.size());
-        for (std::size_t i = 0, j = 0; j < pages.size(); ++j) {
-            while (i < held && m_arrPages[i] < pages[j])
-                ++i;
-            if (i < held && m_arrPages[i] == pages[j]) {
-                m_arrCounts[i] += counts[j] * repeats;
+        m_unionRuns.Rewind();
+        const std::size_t held = m_arrPages.size();
+        for (std::size_t j = 0; j < pages.size(); ++j) {
+            const std::size_t at = m_unionRuns.Find(std::span(m_arrPages).first(held), pages[j]);
+            if (at != AscendingRuns::kNone) {
+                m_arrCounts[at] += counts[j] * repeats;
             } else {
                 m_arrPages.push_back(pages[j]);
                 m_arrCounts.push_back(counts[j] * repeats);

@@ -115,4 +115,52 @@ private:
     std::unordered_map<std::uint32_t, std::size_t> m_sparse;
 };
 
+// The result arrays of an "or" seen as their strictly ascending runs, each
+// searched by a cursor that only moves forward: the pages of a term, asked
+// for in ascending order, are found by one merge per run, without a map.
+class AscendingRuns {
+public:
+    static constexpr std::size_t kNone = SIZE_MAX;
+    // Beyond this many runs the map serves better.
+    static constexpr std::size_t kMostRuns = 16;
+
+    // Splits pages into their runs and rewinds; false when there are more
+    // than kMostRuns.
+    bool Split(std::span<const std::uint32_t> pages)
+    {
+        m_starts.clear();
+        for (std::size_t i = 0; i < pages.size(); ++i) {
+            if (i > 0 && pages[i] > pages[i - 1])
+                continue;
+            if (m_starts.size() == kMostRuns)
+                return false;
+            m_starts.push_back(i);
+        }
+        m_starts.push_back(pages.size());
+        Rewind();
+        return true;
+    }
+
+    void Rewind() { m_at.assign(m_starts.begin(), m_starts.end() - 1); }
+
+    // The first entry of pages (the arrays split) equal to page, or kNone.
+    // The pages asked for since the last Rewind must ascend.
+    std::size_t Find(std::span<const std::uint32_t> pages, std::uint32_t page)
+    {
+        for (std::size_t r = 0; r < m_at.size(); ++r) {
+            std::size_t& at = m_at[r];
+            const std::size_t end = std::min(m_starts[r + 1], pages.size());
+            while (at < end && pages[at] < page)
+                ++at;
+            if (at < end && pages[at] == page)
+                return at;
+        }
+        return kNone;
+    }
+
+private:
+    std::vector<std::size_t> m_starts; // of every run, then the end
+    std::vector<std::size_t> m_at;     // each run's cursor
+};
+
 } // namespace vesk

@@ -1,5 +1,6 @@
 // ScanTerm: the cursors of a planned term aligned page by page, and the page
 // search on every page where they all stand (page_search.h).
+#include "engine/helper_processor.h"
 #include "engine/page_lists.h"
 #include "engine/page_search.h"
 #include "engine/lists_in_block.h"
@@ -728,6 +729,7 @@ bool ScanShared(const TermPlan& plan, const PostingTables& tables, std::vector<s
                 chunks.WalkDone();
             }
         });
+        KeepOffThisProcessor(worker.native_handle());
         TermScan first(plan, ownTables, ScanMethod::Fast);
         first.SearchChunk(chunks, firstIndex, firstStart);
         if (first.Run(pages, counts, fault)) {
@@ -777,7 +779,7 @@ bool ScanTerm(const TermPlan& plan, const PostingTables& tables, std::vector<std
     if (plan.cursors.empty() || plan.segments.empty())
         return true;
     if (method != ScanMethod::StepByStep && CanShare(plan) &&
-        (method == ScanMethod::FastInTwo || AllStreamsLarge(plan, tables))) {
+        (method == ScanMethod::FastInTwo || (AllStreamsLarge(plan, tables) && AnotherProcessorAvailable()))) {
         return ScanShared(plan, tables, pages, counts, fault);
     }
     TermScan scan(plan, tables, method);

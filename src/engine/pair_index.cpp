@@ -4,6 +4,7 @@
 #include "textstore/code_converter.h"
 
 #include <bit>
+#include <vector>
 
 namespace vesk {
 namespace {
@@ -85,7 +86,7 @@ bool PairIndex::KeyListIsSound(std::uint32_t keyA) const
     return checksum.Finish(high) == PairU64(bytes.data() + m_nKeyChecksumsOffset + 8 * std::uint64_t{keyA});
 }
 
-PairIndex::PairLookup PairIndex::Lookup(std::uint32_t keyA, std::uint32_t keyB, PairStream& stream) const
+PairIndex::PairLookup PairIndex::Locate(std::uint32_t keyA, std::uint32_t keyB, LocatedStream& located) const
 {
     if (!IsOpen())
         return PairLookup::Damaged;
@@ -115,9 +116,15 @@ PairIndex::PairLookup PairIndex::Lookup(std::uint32_t keyA, std::uint32_t keyB, 
     const std::uint64_t offset = PairU64(entry + 8);
     if (offset > bytes.size() || length > bytes.size() - offset || length < 8)
         return PairLookup::Damaged;
-    const std::span<const std::uint8_t> whole = bytes.subspan(offset, length);
-    if (PairStreamChecksum(keyA, keyB, whole) != PairU64(entry + 16))
-        return PairLookup::Damaged;
+    located.input = {keyA, keyB, bytes.subspan(offset, length)};
+    located.checksum = PairU64(entry + 16);
+    return PairLookup::Found;
+}
+
+PairIndex::PairLookup PairIndex::Unpack(const LocatedStream& located, PairStream& stream) const
+{
+    const std::span<const std::uint8_t> whole = located.input.bytes;
+    const std::uint64_t length = whole.size();
     const std::uint32_t records = PairU32(whole.data());
     const std::uint32_t marks = PairU32(whole.data() + 4);
     if (records == 0 || marks != (records - 1) / m_nStride || std::uint64_t{marks} * 8 > length - 8)
@@ -127,6 +134,47 @@ PairIndex::PairLookup PairIndex::Lookup(std::uint32_t keyA, std::uint32_t keyB, 
     stream.recordCount = records;
     stream.markStride = m_nStride;
     return PairLookup::Found;
+}
+
+PairIndex::PairLookup PairIndex::Lookup(std::uint32_t keyA, std::uint32_t keyB, PairStream& stream) const
+{
+    LocatedStream located;
+    const PairLookup found = Locate(keyA, keyB, located);
+    if (found != PairLookup::Found)
+        return found;
+    const PairChecksumInput& in = located.input;
+    if (PairStreamChecksum(in.keyA, in.keyB, in.bytes) != located.checksum)
+        return PairLookup::Damaged;
+    return Unpack(located, stream);
+}
+
+bool PairIndex::FindAll(std::span<const PairKeys> keys, std::span<PairStream> streams) const
+{
+    if (keys.size() != streams.size())
+        return false;
+    std::vector<LocatedStream> located(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (Locate(keys[i].keyA, keys[i].keyB, located[i]) != PairLookup::Found)
+            return false;
+    }
+    std::size_t i = 0;
+    for (; i + 1 < located.size(); i += 2) {
+        std::uint64_t first = 0;
+        std::uint64_t second = 0;
+        PairStreamChecksumsOfTwo(located[i].input, located[i + 1].input, first, second);
+        if (first != located[i].checksum || second != located[i + 1].checksum)
+            return false;
+    }
+    if (i < located.size()) {
+        const PairChecksumInput& in = located[i].input;
+        if (PairStreamChecksum(in.keyA, in.keyB, in.bytes) != located[i].checksum)
+            return false;
+    }
+    for (std::size_t k = 0; k < located.size(); ++k) {
+        if (Unpack(located[k], streams[k]) != PairLookup::Found)
+            return false;
+    }
+    return true;
 }
 
 } // namespace vesk

@@ -129,19 +129,61 @@ inline std::uint64_t MixPairWords(std::uint64_t h, const std::uint8_t* p, std::s
 }
 
 // A 64-bit checksum of a pair's stream, seeded with its keys so that a
-// stream found under the wrong pair fails too.
-inline std::uint64_t PairStreamChecksum(std::uint32_t keyA, std::uint32_t keyB, std::span<const std::uint8_t> bytes)
+// stream found under the wrong pair fails too: the seed, the whole words
+// mixed in (MixPairWords), then the trailing bytes.
+inline std::uint64_t PairStreamChecksumSeed(std::uint32_t keyA, std::uint32_t keyB, std::size_t size)
 {
-    std::uint64_t h = (std::uint64_t{keyA} << 32 | keyB) * kPairChecksumMul ^ bytes.size();
-    const std::uint8_t* p = bytes.data();
-    std::size_t n = bytes.size();
-    h = MixPairWords(h, p, n);
-    p += n / 8 * 8;
-    n %= 8;
+    return (std::uint64_t{keyA} << 32 | keyB) * kPairChecksumMul ^ size;
+}
+
+inline std::uint64_t PairStreamChecksumFinish(std::uint64_t h, std::span<const std::uint8_t> bytes)
+{
+    const std::size_t n = bytes.size() % 8;
     std::uint64_t tail = 0;
-    std::memcpy(&tail, p, n);
+    std::memcpy(&tail, bytes.data() + (bytes.size() - n), n);
     h = (h ^ tail ^ (std::uint64_t{n} << 56)) * kPairChecksumMul;
     return h ^ (h >> 29);
+}
+
+inline std::uint64_t PairStreamChecksum(std::uint32_t keyA, std::uint32_t keyB, std::span<const std::uint8_t> bytes)
+{
+    const std::uint64_t h = MixPairWords(PairStreamChecksumSeed(keyA, keyB, bytes.size()), bytes.data(), bytes.size());
+    return PairStreamChecksumFinish(h, bytes);
+}
+
+// The checksums of two streams, each exactly its PairStreamChecksum. Every
+// word's multiplication waits for the one before it in the same stream, so
+// the two chains are mixed side by side and take about the time of one.
+struct PairChecksumInput {
+    std::uint32_t keyA = 0;
+    std::uint32_t keyB = 0;
+    std::span<const std::uint8_t> bytes;
+};
+
+inline void PairStreamChecksumsOfTwo(const PairChecksumInput& first, const PairChecksumInput& second,
+                                     std::uint64_t& firstChecksum, std::uint64_t& secondChecksum)
+{
+    std::uint64_t h1 = PairStreamChecksumSeed(first.keyA, first.keyB, first.bytes.size());
+    std::uint64_t h2 = PairStreamChecksumSeed(second.keyA, second.keyB, second.bytes.size());
+    const std::uint8_t* p1 = first.bytes.data();
+    const std::uint8_t* p2 = second.bytes.data();
+    const std::size_t words1 = first.bytes.size() / 8;
+    const std::size_t words2 = second.bytes.size() / 8;
+    const std::size_t together = words1 < words2 ? words1 : words2;
+    for (std::size_t i = 0; i < together; ++i, p1 += 8, p2 += 8) {
+        std::uint64_t w1 = 0;
+        std::uint64_t w2 = 0;
+        std::memcpy(&w1, p1, 8);
+        std::memcpy(&w2, p2, 8);
+        h1 = (h1 ^ w1) * kPairChecksumMul;
+        h2 = (h2 ^ w2) * kPairChecksumMul;
+        h1 ^= h1 >> 31;
+        h2 ^= h2 >> 31;
+    }
+    h1 = MixPairWords(h1, p1, (words1 - together) * 8);
+    h2 = MixPairWords(h2, p2, (words2 - together) * 8);
+    firstChecksum = PairStreamChecksumFinish(h1, first.bytes);
+    secondChecksum = PairStreamChecksumFinish(h2, second.bytes);
 }
 
 // The checksum of first key a's list: its key, where its entries begin and
@@ -164,6 +206,12 @@ public:
 
 private:
     std::uint64_t m_h;
+};
+
+// The two keys of a pair: the character at p and the one at p + 1.
+struct PairKeys {
+    std::uint32_t keyA = 0;
+    std::uint32_t keyB = 0;
 };
 
 // One pair's stream, found and checked.
@@ -193,6 +241,11 @@ public:
     // by side) from one whose entry or stream is damaged.
     enum class PairLookup { Found, Absent, Damaged };
     PairLookup Lookup(std::uint32_t keyA, std::uint32_t keyB, PairStream& stream) const;
+    // The streams of several pairs at once, each as Find gives it, their
+    // checksums computed two at a time (a phrase's pairs are all read, and
+    // checking a frequent pair's stream is a good part of its search).
+    // False when any pair is not listed or is damaged.
+    bool FindAll(std::span<const PairKeys> keys, std::span<PairStream> streams) const;
 
     // True when the file carries key checksums (version 2, its table within
     // the file), so that KeyListIsSound can vouch for an absent pair.
@@ -208,6 +261,15 @@ public:
     std::span<const std::uint8_t> Bytes() const { return m_map.Bytes(); }
 
 private:
+    // A pair's entry found and its stream within the file, not yet checked.
+    struct LocatedStream {
+        PairChecksumInput input;
+        std::uint64_t checksum = 0; // the checksum the entry gives
+    };
+    PairLookup Locate(std::uint32_t keyA, std::uint32_t keyB, LocatedStream& located) const;
+    // The stream of a located pair whose checksum holds, its marks checked.
+    PairLookup Unpack(const LocatedStream& located, PairStream& stream) const;
+
     MappedFile m_map;
     std::uint64_t m_nPairs = 0;
     std::uint64_t m_nEntriesOffset = 0;

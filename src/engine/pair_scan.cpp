@@ -381,13 +381,15 @@ bool ScanPhraseByPairs(const TermPlan& plan, const PairIndex& pairs, const Varia
     for (std::size_t i : starts)
         bases.push_back(static_cast<std::uint32_t>(n - 1 - i));
     if (!grouped) {
+        std::vector<PairKeys> keys;
+        for (std::size_t i : starts)
+            keys.push_back({plan.cursors[i].key, plan.cursors[i + 1].key});
+        std::vector<PairStream> streams(keys.size());
+        if (!pairs.FindAll(keys, streams))
+            return false;
         std::vector<PairCursor> cursors;
-        for (std::size_t i : starts) {
-            PairStream stream;
-            if (!pairs.Find(plan.cursors[i].key, plan.cursors[i + 1].key, stream))
-                return false;
+        for (const PairStream& stream : streams)
             cursors.emplace_back(stream);
-        }
         return ScanCovering(cursors, bases, pages, counts);
     }
     // With variant groups, each covering pair stands for the pairs of its

@@ -334,5 +334,73 @@ TEST_F(PairIndexTest, DamagedKeyListsAreNotTakenForAbsentPairs)
     }
 }
 
+// Two streams checked side by side give each stream's own checksum, for
+// lengths around the word size and streams of unequal lengths either way.
+TEST(PairStreamChecksumsOfTwo, GiveEachStreamsOwnChecksum)
+{
+    std::vector<std::uint8_t> bytes(200);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 37 + 11);
+    const std::span<const std::uint8_t> all(bytes);
+    const std::pair<std::size_t, std::size_t> lengths[] = {{0, 0},  {7, 8},   {8, 7},   {9, 16},  {16, 9},
+                                                           {1, 64}, {64, 1},  {63, 63}, {200, 8}, {13, 200}};
+    for (const auto& [n1, n2] : lengths) {
+        SCOPED_TRACE(std::to_string(n1) + " and " + std::to_string(n2));
+        const PairChecksumInput first{5, 6, all.subspan(0, n1)};
+        const PairChecksumInput second{5, 7, all.subspan(200 - n2, n2)};
+        std::uint64_t h1 = 0, h2 = 0;
+        PairStreamChecksumsOfTwo(first, second, h1, h2);
+        EXPECT_EQ(h1, PairStreamChecksum(5, 6, first.bytes));
+        EXPECT_EQ(h2, PairStreamChecksum(5, 7, second.bytes));
+    }
+}
+
+// A phrase's pairs found together are the streams found one by one; one
+// pair unlisted or damaged fails them all.
+TEST_F(PairIndexTest, PairsFoundTogetherAreThePairsFoundOneByOne)
+{
+    const std::uint32_t jia = Slot(u'甲'), yi = Slot(u'乙'), bing = Slot(u'丙'), ding = Slot(u'丁');
+    const std::vector<PairKeys> keys = {{jia, yi}, {yi, bing}, {bing, ding}};
+    {
+        CIndex index;
+        ASSERT_EQ(index.Open(s_dir->path(), "Index", kIndexWhole), 1);
+        const PairIndex& pairs = index.Pairs();
+        for (std::size_t n = 1; n <= keys.size(); ++n) {
+            SCOPED_TRACE(n);
+            std::vector<PairStream> together(n);
+            ASSERT_TRUE(pairs.FindAll(std::span(keys).first(n), together));
+            for (std::size_t i = 0; i < n; ++i) {
+                PairStream alone;
+                ASSERT_TRUE(pairs.Find(keys[i].keyA, keys[i].keyB, alone));
+                EXPECT_EQ(together[i].records.data(), alone.records.data());
+                EXPECT_EQ(together[i].records.size(), alone.records.size());
+                EXPECT_EQ(together[i].marks.data(), alone.marks.data());
+                EXPECT_EQ(together[i].recordCount, alone.recordCount);
+            }
+        }
+        std::vector<PairKeys> unlisted = keys;
+        unlisted[1].keyB = Slot(u'子');
+        std::vector<PairStream> streams(unlisted.size());
+        EXPECT_FALSE(pairs.FindAll(unlisted, streams));
+    }
+    test::TempDir copy;
+    CopyFolder(s_dir->path(), copy.path());
+    const fs::path file = copy / "Index-idx.pairs";
+    const std::uint64_t entry = EntryOffset(file, yi, bing);
+    ASSERT_NE(entry, 0u);
+    // The last byte of 乙丙's stream changed: its checksum fails.
+    const std::uint64_t last = ReadU64(file, entry + 8) + ReadU32(file, entry + 4) - 1;
+    Overwrite(file, last, std::string(1, static_cast<char>(ReadU32(file, last) ^ 0x40)));
+    test::ReportCapture quiet;
+    CIndex index;
+    ASSERT_EQ(index.Open(copy.path(), "Index", kIndexWhole), 1);
+    const PairIndex& pairs = index.Pairs();
+    ASSERT_TRUE(pairs.IsOpen());
+    std::vector<PairStream> streams(keys.size());
+    EXPECT_FALSE(pairs.FindAll(keys, streams));
+    PairStream first;
+    EXPECT_TRUE(pairs.Find(jia, yi, first));
+}
+
 } // namespace
 } // namespace vesk

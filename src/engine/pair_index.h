@@ -116,15 +116,20 @@ inline bool ReadPairLeb128Two(const std::uint8_t*& at, const std::uint8_t* end, 
 
 inline constexpr std::uint64_t kPairChecksumMul = 0x9E3779B97F4A7C15ULL;
 
+// Mixes the 8-byte word at p into h.
+inline std::uint64_t MixPairWord(std::uint64_t h, const std::uint8_t* p)
+{
+    std::uint64_t w = 0;
+    std::memcpy(&w, p, 8);
+    h = (h ^ w) * kPairChecksumMul;
+    return h ^ (h >> 31);
+}
+
 // Mixes the whole 8-byte words of bytes into h (a trailing part is left).
 inline std::uint64_t MixPairWords(std::uint64_t h, const std::uint8_t* p, std::size_t n)
 {
-    for (; n >= 8; n -= 8, p += 8) {
-        std::uint64_t w = 0;
-        std::memcpy(&w, p, 8);
-        h = (h ^ w) * kPairChecksumMul;
-        h ^= h >> 31;
-    }
+    for (; n >= 8; n -= 8, p += 8)
+        h = MixPairWord(h, p);
     return h;
 }
 
@@ -171,14 +176,8 @@ inline void PairStreamChecksumsOfTwo(const PairChecksumInput& first, const PairC
     const std::size_t words2 = second.bytes.size() / 8;
     const std::size_t together = words1 < words2 ? words1 : words2;
     for (std::size_t i = 0; i < together; ++i, p1 += 8, p2 += 8) {
-        std::uint64_t w1 = 0;
-        std::uint64_t w2 = 0;
-        std::memcpy(&w1, p1, 8);
-        std::memcpy(&w2, p2, 8);
-        h1 = (h1 ^ w1) * kPairChecksumMul;
-        h2 = (h2 ^ w2) * kPairChecksumMul;
-        h1 ^= h1 >> 31;
-        h2 ^= h2 >> 31;
+        h1 = MixPairWord(h1, p1);
+        h2 = MixPairWord(h2, p2);
     }
     h1 = MixPairWords(h1, p1, (words1 - together) * 8);
     h2 = MixPairWords(h2, p2, (words2 - together) * 8);

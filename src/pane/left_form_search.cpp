@@ -111,7 +111,8 @@ void CLeftForm::OnSearch()
             const BusyCursor busy;
             // Without forms or excluded terms this is SearchAnd / SearchOr
             // on the keyword as typed; the engine's form of it is kept.
-            m_strKeyword = RunKeywordQuery(m_index, query, {.useOr = m_nAndOr != 0, .useVariants = m_bVariant, .copyResults = false})
+            m_strKeyword = RunKeywordQuery(m_index, query,
+                                           {.useOr = m_nAndOr != 0, .useVariants = m_bVariant, .copyResults = false})
                                .keyword;
             m_strExcluded = query.exclude;
         }

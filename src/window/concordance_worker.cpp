@@ -63,7 +63,8 @@ void ConcordanceWorker::Run()
         KeywordQuery query;
         query.find = std::move(keyword);
         query.exclude = m_request.excluded;
-        RunKeywordQuery(index, query, {.useOr = m_request.useOr, .useVariants = m_request.useVariants, .copyResults = false});
+        RunKeywordQuery(index, query,
+                        {.useOr = m_request.useOr, .useVariants = m_request.useVariants, .copyResults = false});
     }
     // The distribution needs the characters per layer, read from every page
     // at their first use: it is worked out beside the rows, so neither

@@ -89,7 +89,8 @@ int RunSearch(const std::filesystem::path& data, const Arguments& args)
     CIndex index;
     if (!index.Open(data, "Index", options.indexType))
         return kExitNoData;
-    RunKeywordQuery(index, query, {.useOr = options.useOr, .useVariants = options.useVariants, .copyResults = false});
+    RunKeywordQuery(index, query,
+                    {.useOr = options.useOr, .useVariants = options.useVariants, .copyResults = false});
 
     if (options.form == OutputForm::Raw) {
         PrintRawResults(index.m_arrPages, index.m_arrCounts);

@@ -115,7 +115,9 @@ int RunSearchForRecords(const char* command, const std::filesystem::path& data, 
     }
     if (!index.Open(data, "Index", options.indexType))
         return kExitNoData;
-    markedKeyword = RunKeywordQuery(index, query, {.useOr = options.useOr, .useVariants = options.useVariants, .copyResults = false}).keyword;
+    markedKeyword = RunKeywordQuery(index, query,
+                                    {.useOr = options.useOr, .useVariants = options.useVariants, .copyResults = false})
+                        .keyword;
     if (!contents.LoadContents(data))
         return kExitNoData;
     scope = contents.m_pRootNode.get();
